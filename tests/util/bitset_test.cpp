@@ -67,22 +67,27 @@ const std::function<bool(bool, bool, bool)> xor_f = [](bool a, bool b, bool) { r
 const std::function<bool(bool, bool, bool)> and3_f = [](bool a, bool b, bool c) { return a && b && c; };
 const std::function<bool(bool, bool, bool)> maj_f = [](bool a, bool b, bool c) { return (a + b + c) >= 2; };
 
-// Runs the body once per instruction-set level the processor has, then restores the best one.
-void for_each_level(const std::function<void()>& body) {
+// Runs the body once per instruction-set level the processor has, on the calling thread and split
+// among the team, then restores the defaults.
+void for_each_path(const std::function<void()>& body) {
   for (level l : {level::generic, level::popcnt, level::avx2, level::avx512}) {
     if (!bitset_kernels::supported(l)) continue;
     bitset_kernels::use_level(l);
-    SCOPED_TRACE(static_cast<unsigned>(l));
-    body();
+    for (std::uint64_t threshold : {bitset_kernels::default_parallel_threshold, std::uint64_t{1}}) {
+      bitset_kernels::use_parallel_threshold(threshold);
+      SCOPED_TRACE(::testing::Message() << "level " << static_cast<unsigned>(l) << ", threshold " << threshold);
+      body();
+    }
   }
   bitset_kernels::use_level(bitset_kernels::best_level());
+  bitset_kernels::use_parallel_threshold(bitset_kernels::default_parallel_threshold);
 }
 
-// Sizes around word boundaries, and one large enough for the parallel path.
-const siz_t sizes[] = {1, 5, 63, 64, 65, 100, 1000, 64 * bitset_kernels::parallel_threshold + 37};
+// Sizes around word boundaries, and one that leaves a short range for a second thread.
+const siz_t sizes[] = {1, 5, 63, 64, 65, 100, 1000, 1000 * 64 + 1};
 
-TEST(Bitset, OperationsMatchBitByBitOnEveryLevel) {
-  for_each_level([] {
+TEST(Bitset, OperationsMatchBitByBitOnEveryPath) {
+  for_each_path([] {
     std::mt19937_64 random(7);
     for (siz_t size : sizes) {
       SCOPED_TRACE(size);

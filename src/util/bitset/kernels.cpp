@@ -30,11 +30,14 @@ level& active() {
   return current;
 }
 
+std::uint64_t threshold = default_parallel_threshold;
+
 // Runs the loop over words [0, words) on the calling thread, or split into one contiguous range
 // per thread of the default team when the table is large enough to pay for the parallel region.
-void run_split(loop_fn loop, const operands& x, std::uint64_t words, count_t* counts) {
-  if (words < parallel_threshold || omp_get_max_threads() == 1) {
-    loop(x, 0, words, counts);
+// Only the range that ends the table masks its last word.
+void run_split(loop_fn loop, const operands& x, std::uint64_t words, word_t last_mask, count_t* counts) {
+  if (words < threshold || omp_get_max_threads() == 1) {
+    loop(x, 0, words, last_mask, counts);
     return;
   }
   count_t sums[max_counts] = {};
@@ -44,7 +47,7 @@ void run_split(loop_fn loop, const operands& x, std::uint64_t words, count_t* co
     const std::uint64_t chunk = ((words + threads - 1) / threads + line_words - 1) / line_words * line_words;
     const std::uint64_t begin = std::min(words, chunk * omp_get_thread_num());
     const std::uint64_t end = std::min(words, begin + chunk);
-    if (begin < end) loop(x, begin, end, sums);
+    if (begin < end) loop(x, begin, end, end == words ? last_mask : ~word_t{0}, sums);
   }
   for (unsigned k = 0; k < max_counts; ++k) counts[k] += sums[k];
 }
@@ -52,16 +55,7 @@ void run_split(loop_fn loop, const operands& x, std::uint64_t words, count_t* co
 }  // namespace
 
 void run(op o, const operands& x, std::uint64_t words, word_t last_mask, count_t* counts) {
-  const loop_fn loop = loops_of(active()).loops[static_cast<unsigned>(o)][x.out != nullptr];
-  run_split(loop, x, words - 1, counts);
-  // The last word goes through the same loop with its operands masked: every combination maps
-  // zeros to zero, so the bits past the size come out cleared and uncounted.
-  word_t last[3] = {};
-  for (unsigned k = 0; k < 3; ++k) {
-    if (x.in[k] != nullptr) last[k] = (x.in[k][words - 1] ^ x.mask[k]) & last_mask;
-  }
-  const operands tail{{last, last + 1, last + 2}, {}, x.out == nullptr ? nullptr : x.out + words - 1};
-  loop(tail, 0, 1, counts);
+  run_split(loops_of(active()).loops[static_cast<unsigned>(o)][x.out != nullptr], x, words, last_mask, counts);
 }
 
 void fill_combinations(word_t* const* tables, unsigned inputs) {
@@ -111,6 +105,10 @@ bool supported(level l) {
 }
 
 level active_level() { return active(); }
+
+std::uint64_t parallel_threshold() { return threshold; }
+
+void use_parallel_threshold(std::uint64_t words) { threshold = words; }
 
 void use_level(level l) {
   if (!supported(l)) throw std::invalid_argument("This processor cannot run the requested bit-count level.");

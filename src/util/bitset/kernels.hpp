@@ -55,11 +55,18 @@ level active_level();
 void use_level(level l);
 
 // Below this many words an operation runs on the calling thread: opening a parallel region
-// costs more than the work on small tables.
-inline constexpr std::uint64_t parallel_threshold = std::uint64_t{1} << 15;
+// costs more than the work on small tables. Measured with bench_bitset on two cores: the team
+// loses up to 2^19 bits (2^13 words) and wins from 2^20 bits on.
+inline constexpr std::uint64_t default_parallel_threshold = std::uint64_t{1} << 14;
+// The threshold in use.
+std::uint64_t parallel_threshold();
+// Changes the threshold (benchmarks time both sides of it, tests force the split with it).
+void use_parallel_threshold(std::uint64_t words);
 
-// One level's loop over words [begin, end), none of them the last word of the table.
-using loop_fn = void (*)(const operands& x, std::uint64_t begin, std::uint64_t end, count_t* counts);
+// One level's loop over words [begin, end) (begin < end); the operands of word end - 1 are ANDed
+// with `end_mask`.
+using loop_fn = void (*)(const operands& x, std::uint64_t begin, std::uint64_t end, word_t end_mask,
+                         count_t* counts);
 
 // One level's loops, by operation, counting only ([0]) or also storing ([1]).
 struct loop_table {

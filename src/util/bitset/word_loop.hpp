@@ -112,9 +112,11 @@ inline __attribute__((always_inline)) void step(const word_t* const* in, word_t*
 }
 
 // The loop over words [begin, end) for the level `Words`: `Words::vec` is the word vector it works
-// on, `Words::count` counts a vector's bits per lane and `Words::count_word` a single word's.
+// on, `Words::count` counts a vector's bits per lane and `Words::count_word` a single word's. The
+// operands of word end - 1 are ANDed with `end_mask` (every combination maps zeros to zero, so
+// bits outside it come out cleared and uncounted).
 template <typename Words, typename Op, bool Store>
-void loop(const operands& x, std::uint64_t begin, std::uint64_t end, count_t* counts) {
+void loop(const operands& x, std::uint64_t begin, std::uint64_t end, word_t end_mask, count_t* counts) {
   using vec = typename Words::vec;
   constexpr std::uint64_t lanes = sizeof(vec) / sizeof(word_t);
   // Local copies: the stores cannot alias them, so they stay in registers.
@@ -131,10 +133,18 @@ void loop(const operands& x, std::uint64_t begin, std::uint64_t end, count_t* co
   vec vacc[Op::counted] = {};
   word_t wacc[Op::counted] = {};
   std::uint64_t i = begin;
-  for (; i + lanes <= end; i += lanes) step<Op, Store>(in, out, i, vmask, vacc, Words::count);
-  for (; i < end; ++i) step<Op, Store>(in, out, i, wmask, wacc, Words::count_word);
+  const std::uint64_t body = end - 1;
+  for (; i + lanes <= body; i += lanes) step<Op, Store>(in, out, i, vmask, vacc, Words::count);
+  for (; i < body; ++i) step<Op, Store>(in, out, i, wmask, wacc, Words::count_word);
+  word_t last[Op::inputs];
+#pragma GCC unroll 4
+  for (unsigned k = 0; k < Op::inputs; ++k) last[k] = (in[k][body] ^ wmask[k]) & end_mask;
+  if constexpr (Store) out[body] = Op::result(last);
+  word_t c[Op::counted];
+  Op::count(last, c);
+#pragma GCC unroll 4
   for (unsigned k = 0; k < Op::counted; ++k) {
-    counts[k] += wacc[k];
+    counts[k] += wacc[k] + Words::count_word(c[k]);
     if constexpr (lanes == 1) {
       counts[k] += vacc[k];
     } else {
