@@ -13,7 +13,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <map>
+#include <memory>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -30,23 +33,28 @@ const siz_t threshold_sizes[] = {siz_t{1} << 16, siz_t{1} << 18, siz_t{1} << 19,
                                  siz_t{1} << 22, siz_t{1} << 23, siz_t{1} << 24, siz_t{1} << 26};
 const char* const threshold_operations[] = {"AND", "MAJ"};
 
+// A plain word array, aligned to cache lines like the bit vectors' words.
+struct word_array {
+  explicit word_array(siz_t count) : words(new (std::align_val_t{64}) bck_t[count]), size(count) {}
+  struct deleter {
+    void operator()(bck_t* p) const { ::operator delete[](p, std::align_val_t{64}); }
+  };
+  std::unique_ptr<bck_t[], deleter> words;
+  siz_t size;
+};
+
 // Random operands, as bit vectors and as plain arrays, and result buffers for both.
 struct workload {
-  std::vector<bck_t> a, b, c, out;
+  word_array a, b, c, out;
   bitset ta, tb, tc, tout;
 
-  explicit workload(siz_t size) {
+  explicit workload(siz_t size)
+      : a(bitset::count_buckets(size)), b(a.size), c(a.size), out(a.size), tout(size) {
     std::mt19937_64 random(size);
-    const siz_t words = bitset::count_buckets(size);
-    for (auto* words_of : {&a, &b, &c}) {
-      words_of->resize(words);
-      for (bck_t& word : *words_of) word = random();
-    }
-    out.resize(words);
-    ta = bitset::from_words(size, a);
-    tb = bitset::from_words(size, b);
-    tc = bitset::from_words(size, c);
-    tout = bitset(size);
+    for (word_array* array : {&a, &b, &c}) std::generate_n(array->words.get(), array->size, std::ref(random));
+    ta = bitset::from_words(size, {a.words.get(), a.size});
+    tb = bitset::from_words(size, {b.words.get(), b.size});
+    tc = bitset::from_words(size, {c.words.get(), c.size});
   }
 };
 
@@ -60,47 +68,53 @@ workload& workload_for(siz_t size) {
   return workloads.try_emplace(size, size).first->second;
 }
 
-// The plain fused loop; inlined into a copy per instruction set below.
+// The plain fused loop over words [begin, end); inlined into a copy per instruction set below.
 template <typename Op>
-inline __attribute__((always_inline)) std::uint64_t plain_loop(const bck_t* a, const bck_t* b, const bck_t* c,
-                                                                bck_t* out, std::size_t n, bool parallel,
-                                                                Op op) {
+inline __attribute__((always_inline)) std::uint64_t plain_loop(const workload& w, std::size_t begin,
+                                                                std::size_t end, Op op) {
+  const bck_t *a = w.a.words.get(), *b = w.b.words.get(), *c = w.c.words.get();
+  bck_t* out = w.out.words.get();
   std::uint64_t count = 0;
-  if (parallel) {
-#pragma omp parallel for simd reduction(+ : count) schedule(static)
-    for (std::size_t i = 0; i < n; ++i) {
-      out[i] = op(a[i], b[i], c[i]);
-      count += __builtin_popcountll(out[i]);
-    }
-  } else {
 #pragma omp simd reduction(+ : count)
-    for (std::size_t i = 0; i < n; ++i) {
-      out[i] = op(a[i], b[i], c[i]);
-      count += __builtin_popcountll(out[i]);
-    }
+  for (std::size_t i = begin; i < end; ++i) {
+    out[i] = op(a[i], b[i], c[i]);
+    count += __builtin_popcountll(out[i]);
   }
   return count;
 }
 
 template <typename Op>
-__attribute__((target("avx512f,avx512vpopcntdq,popcnt"))) std::uint64_t plain_avx512(
-    const bck_t* a, const bck_t* b, const bck_t* c, bck_t* out, std::size_t n, bool parallel, Op op) {
-  return plain_loop(a, b, c, out, n, parallel, op);
+__attribute__((target("avx512f,avx512vpopcntdq,popcnt"))) std::uint64_t plain_avx512(const workload& w,
+                                                                                      std::size_t begin,
+                                                                                      std::size_t end, Op op) {
+  return plain_loop(w, begin, end, op);
 }
 
 template <typename Op>
-__attribute__((target("avx2,popcnt"))) std::uint64_t plain_avx2(const bck_t* a, const bck_t* b, const bck_t* c,
-                                                                 bck_t* out, std::size_t n, bool parallel,
-                                                                 Op op) {
-  return plain_loop(a, b, c, out, n, parallel, op);
+__attribute__((target("avx2,popcnt"))) std::uint64_t plain_avx2(const workload& w, std::size_t begin,
+                                                                 std::size_t end, Op op) {
+  return plain_loop(w, begin, end, op);
 }
 
 template <typename Op>
-std::uint64_t plain(workload& w, bool parallel, Op op) {
-  if (__builtin_cpu_supports("avx512vpopcntdq")) {
-    return plain_avx512(w.a.data(), w.b.data(), w.c.data(), w.out.data(), w.out.size(), parallel, op);
+std::uint64_t plain_range(const workload& w, std::size_t begin, std::size_t end, Op op) {
+  return __builtin_cpu_supports("avx512vpopcntdq") ? plain_avx512(w, begin, end, op)
+                                                   : plain_avx2(w, begin, end, op);
+}
+
+// The loop on the calling thread, or one contiguous range per thread of the team. (The parallel
+// region stays outside the target-specific copies: its outlined body would lose their target.)
+template <typename Op>
+std::uint64_t plain(const workload& w, bool team, Op op) {
+  if (!team) return plain_range(w, 0, w.out.size, op);
+  std::uint64_t count = 0;
+#pragma omp parallel reduction(+ : count)
+  {
+    const std::size_t chunk = (w.out.size + omp_get_num_threads() - 1) / omp_get_num_threads();
+    const std::size_t begin = std::min(w.out.size, chunk * omp_get_thread_num());
+    count += plain_range(w, begin, std::min(w.out.size, begin + chunk), op);
   }
-  return plain_avx2(w.a.data(), w.b.data(), w.c.data(), w.out.data(), w.out.size(), parallel, op);
+  return count;
 }
 
 std::uint64_t run_plain(const std::string& operation, workload& w, bool parallel) {

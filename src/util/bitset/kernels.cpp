@@ -40,16 +40,24 @@ void run_split(loop_fn loop, const operands& x, std::uint64_t words, word_t last
     loop(x, 0, words, last_mask, counts);
     return;
   }
-  count_t sums[max_counts] = {};
-#pragma omp parallel reduction(+ : sums[:max_counts])
+  // Each thread adds its sums atomically: a reduction clause over several counts would combine
+  // them under libgomp's global lock, which costs more than the additions.
+  count_t totals[max_counts] = {};
+#pragma omp parallel
   {
     const std::uint64_t threads = omp_get_num_threads();
     const std::uint64_t chunk = ((words + threads - 1) / threads + line_words - 1) / line_words * line_words;
     const std::uint64_t begin = std::min(words, chunk * omp_get_thread_num());
     const std::uint64_t end = std::min(words, begin + chunk);
+    count_t sums[max_counts] = {};
     if (begin < end) loop(x, begin, end, end == words ? last_mask : ~word_t{0}, sums);
+    for (unsigned k = 0; k < max_counts; ++k) {
+      if (sums[k] == 0) continue;
+#pragma omp atomic
+      totals[k] += sums[k];
+    }
   }
-  for (unsigned k = 0; k < max_counts; ++k) counts[k] += sums[k];
+  for (unsigned k = 0; k < max_counts; ++k) counts[k] += totals[k];
 }
 
 }  // namespace
