@@ -29,8 +29,9 @@ namespace {
 
 const siz_t sizes[] = {siz_t{1} << 10, siz_t{1} << 16, siz_t{1} << 20, siz_t{1} << 24};
 const char* const operations[] = {"AND", "XOR", "MAJ"};
-const siz_t threshold_sizes[] = {siz_t{1} << 16, siz_t{1} << 18, siz_t{1} << 19, siz_t{1} << 20, siz_t{1} << 21,
-                                 siz_t{1} << 22, siz_t{1} << 23, siz_t{1} << 24, siz_t{1} << 26};
+const siz_t threshold_sizes[] = {siz_t{1} << 16, siz_t{1} << 18, siz_t{1} << 19,
+                                 siz_t{1} << 20, siz_t{1} << 21, siz_t{1} << 22,
+                                 siz_t{1} << 23, siz_t{1} << 24, siz_t{1} << 26};
 const char* const threshold_operations[] = {"AND", "MAJ"};
 
 // A plain word array, aligned to cache lines like the bit vectors' words.
@@ -71,7 +72,7 @@ workload& workload_for(siz_t size) {
 // The plain fused loop over words [begin, end); inlined into a copy per instruction set below.
 template <typename Op>
 inline __attribute__((always_inline)) std::uint64_t plain_loop(const workload& w, std::size_t begin,
-                                                                std::size_t end, Op op) {
+                                                               std::size_t end, Op op) {
   const bck_t *a = w.a.words.get(), *b = w.b.words.get(), *c = w.c.words.get();
   bck_t* out = w.out.words.get();
   std::uint64_t count = 0;
@@ -85,14 +86,14 @@ inline __attribute__((always_inline)) std::uint64_t plain_loop(const workload& w
 
 template <typename Op>
 __attribute__((target("avx512f,avx512vpopcntdq,popcnt"))) std::uint64_t plain_avx512(const workload& w,
-                                                                                      std::size_t begin,
-                                                                                      std::size_t end, Op op) {
+                                                                                     std::size_t begin,
+                                                                                     std::size_t end, Op op) {
   return plain_loop(w, begin, end, op);
 }
 
 template <typename Op>
 __attribute__((target("avx2,popcnt"))) std::uint64_t plain_avx2(const workload& w, std::size_t begin,
-                                                                 std::size_t end, Op op) {
+                                                                std::size_t end, Op op) {
   return plain_loop(w, begin, end, op);
 }
 
@@ -177,8 +178,8 @@ class ratio_reporter : public benchmark::ConsoleReporter {
         const double serial = time(name_of(operation, "one-thread", size));
         const double team = time(name_of(operation, "team", size));
         if (serial <= 0 || team <= 0) continue;
-        std::printf("%-5s %10llu %11.3f us %11.3f us %8.2f\n", operation, static_cast<unsigned long long>(size),
-                    serial / 1e3, team / 1e3, serial / team);
+        std::printf("%-5s %10llu %11.3f us %11.3f us %8.2f\n", operation,
+                    static_cast<unsigned long long>(size), serial / 1e3, team / 1e3, serial / team);
       }
     }
   }
@@ -198,15 +199,14 @@ void register_threshold_benchmarks() {
     for (siz_t size : threshold_sizes) {
       const std::string name = operation;
       for (bool team : {false, true}) {
-        benchmark::RegisterBenchmark(name_of(name, team ? "team" : "one-thread", size).c_str(),
-                                     [=](benchmark::State& state) {
-                                       workload& w = workload_for(size);
-                                       bitset_kernels::use_parallel_threshold(team ? 0 : ~std::uint64_t{0});
-                                       for (auto _ : state) benchmark::DoNotOptimize(run_bitset(name, w, false));
-                                       bitset_kernels::use_parallel_threshold(
-                                           bitset_kernels::default_parallel_threshold);
-                                       set_throughput(state, name, size);
-                                     });
+        benchmark::RegisterBenchmark(
+            name_of(name, team ? "team" : "one-thread", size).c_str(), [=](benchmark::State& state) {
+              workload& w = workload_for(size);
+              bitset_kernels::use_parallel_threshold(team ? 0 : ~std::uint64_t{0});
+              for (auto _ : state) benchmark::DoNotOptimize(run_bitset(name, w, false));
+              bitset_kernels::use_parallel_threshold(bitset_kernels::default_parallel_threshold);
+              set_throughput(state, name, size);
+            });
       }
     }
   }
@@ -220,7 +220,8 @@ void register_benchmarks() {
         benchmark::RegisterBenchmark(name_of(name, fresh ? "bitset-fresh" : "bitset", size).c_str(),
                                      [=](benchmark::State& state) {
                                        workload& w = workload_for(size);
-                                       for (auto _ : state) benchmark::DoNotOptimize(run_bitset(name, w, fresh));
+                                       for (auto _ : state)
+                                         benchmark::DoNotOptimize(run_bitset(name, w, fresh));
                                        set_throughput(state, name, size);
                                      });
       }
@@ -228,7 +229,8 @@ void register_benchmarks() {
         benchmark::RegisterBenchmark(name_of(name, parallel ? "plain-team" : "plain", size).c_str(),
                                      [=](benchmark::State& state) {
                                        workload& w = workload_for(size);
-                                       for (auto _ : state) benchmark::DoNotOptimize(run_plain(name, w, parallel));
+                                       for (auto _ : state)
+                                         benchmark::DoNotOptimize(run_plain(name, w, parallel));
                                        set_throughput(state, name, size);
                                      });
       }

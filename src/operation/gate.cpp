@@ -124,8 +124,8 @@ void maj_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& ma
 // copy of input 0 and, when `full`, port 2 a copy of input `last`. The base evaluator sees port 1
 // as its port 0 through shifted entries of tables[nid] and same[nid].
 template <fun_t function, bool full, pos_t last>
-void recycled(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs, bool** same,
-              bool watch_changes) {
+void recycled(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
+              bool** same, bool watch_changes) {
   if (same != nullptr) ++same[nid];
   ++tables[nid];
   function(nid, arcs, tables, max_combs, combs, same, watch_changes);
@@ -195,8 +195,8 @@ constinit const Gate REC2_OR{&records[12]};
 constinit const Gate REC1_MAJ{&records[13]};
 constinit const Gate REC2_MAJ{&records[14]};
 
-const Gate* const list[count] = {&NONE,     &ZERO,    &I,        &O,       &WIRE,     &AND,      &OR,      &MAJ,
-                                 &XOR,      &REC1_AND, &REC2_AND, &REC1_OR, &REC2_OR, &REC1_MAJ, &REC2_MAJ};
+const Gate* const list[count] = {&NONE, &ZERO,     &I,        &O,       &WIRE,    &AND,      &OR,      &MAJ,
+                                 &XOR,  &REC1_AND, &REC2_AND, &REC1_OR, &REC2_OR, &REC1_MAJ, &REC2_MAJ};
 
 Gate get(std::string_view name) {
   // Built on first use (thread-safe); a name already present keeps its first gate.

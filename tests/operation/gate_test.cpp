@@ -128,9 +128,9 @@ bitset random_table(siz_t size, std::mt19937_64& random) {
   return bitset::from_words(size, words);
 }
 
-const Gate evaluable[] = {gates::WIRE,     gates::AND,     gates::OR,      gates::MAJ,      gates::XOR,
-                          gates::REC1_AND, gates::REC2_AND, gates::REC1_OR, gates::REC2_OR, gates::REC1_MAJ,
-                          gates::REC2_MAJ};
+const Gate evaluable[] = {gates::WIRE,    gates::AND,      gates::OR,       gates::MAJ,
+                          gates::XOR,     gates::REC1_AND, gates::REC2_AND, gates::REC1_OR,
+                          gates::REC2_OR, gates::REC1_MAJ, gates::REC2_MAJ};
 
 // Random tables of odd sizes, random arc inversions, and inputs that are constant, repeated or
 // complementary (the bit-vector shortcuts): every evaluator's counters match a count pattern by
@@ -162,7 +162,8 @@ TEST(Evaluators, CountAndComputeLikeTheDefinition) {
           for (const arc_t& arc : arcs) i = i << 1 | s.seen(arc, j);
           ++expected[i];
           const unsigned o = defined_output(gate, i);
-          for (pos_t p = 0; p < gate.output_count(); ++p) ports[p][j] = (o >> (gate.output_count() - 1 - p)) & 1;
+          for (pos_t p = 0; p < gate.output_count(); ++p)
+            ports[p][j] = (o >> (gate.output_count() - 1 - p)) & 1;
         }
         EXPECT_EQ(combs, expected);
         for (pos_t p = 0; p < gate.output_count(); ++p) {

@@ -1,5 +1,3 @@
-#include "util/bitset/base.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "util/bitset/base.hpp"
 #include "util/bitset/kernels.hpp"
 
 // Word buffers come from the aligned array form of operator new; counting its calls tells whether
@@ -75,7 +74,8 @@ void for_each_path(const std::function<void()>& body) {
     bitset_kernels::use_level(l);
     for (std::uint64_t threshold : {bitset_kernels::default_parallel_threshold, std::uint64_t{1}}) {
       bitset_kernels::use_parallel_threshold(threshold);
-      SCOPED_TRACE(::testing::Message() << "level " << static_cast<unsigned>(l) << ", threshold " << threshold);
+      SCOPED_TRACE(::testing::Message()
+                   << "level " << static_cast<unsigned>(l) << ", threshold " << threshold);
       body();
     }
   }
@@ -91,14 +91,15 @@ TEST(Bitset, OperationsMatchBitByBitOnEveryPath) {
     std::mt19937_64 random(7);
     for (siz_t size : sizes) {
       SCOPED_TRACE(size);
-      const bitset a = random_table(size, random), b = random_table(size, random), c = random_table(size, random);
+      const bitset a = random_table(size, random), b = random_table(size, random),
+                   c = random_table(size, random);
       const std::vector<bits> in{bits_of(a), bits_of(b), bits_of(c)};
       const bits x_and = combine(in, and_f), x_or = combine(in, or_f), x_xor = combine(in, xor_f);
       const bits x_maj = combine(in, maj_f);
       bitset maj;
       bitset::MAJ(a, b, c, maj);
-      for (const auto& [result, expected] :
-           std::vector<std::pair<bitset, bits>>{{a & b, x_and}, {a | b, x_or}, {a ^ b, x_xor}, {maj, x_maj}}) {
+      for (const auto& [result, expected] : std::vector<std::pair<bitset, bits>>{
+               {a & b, x_and}, {a | b, x_or}, {a ^ b, x_xor}, {maj, x_maj}}) {
         EXPECT_EQ(bits_of(result), expected);
         EXPECT_EQ(result.popcount(), ones(expected));
         // The stored words past the size are 0, so the complement never counts them either.
@@ -117,7 +118,8 @@ TEST(Bitset, OperationsMatchBitByBitOnEveryPath) {
       std::array<siz_t, 4> pairs;
       bitset::MAJ(a, b, c, out, pairs);
       const std::array<siz_t, 4> expected_pairs{ones(x_and), ones(combine({in[0], in[2]}, and_f)),
-                                                ones(combine({in[1], in[2]}, and_f)), ones(combine(in, and3_f))};
+                                                ones(combine({in[1], in[2]}, and_f)),
+                                                ones(combine(in, and3_f))};
       EXPECT_EQ(pairs, expected_pairs);
       EXPECT_EQ(bitset::AND_pairs_popcount(a, b, c), expected_pairs);
       EXPECT_EQ(out.popcount(), ones(x_maj));

@@ -63,7 +63,8 @@ void run_split(loop_fn loop, const operands& x, std::uint64_t words, word_t last
 }  // namespace
 
 void run(op o, const operands& x, std::uint64_t words, word_t last_mask, count_t* counts) {
-  run_split(loops_of(active()).loops[static_cast<unsigned>(o)][x.out != nullptr], x, words, last_mask, counts);
+  run_split(loops_of(active()).loops[static_cast<unsigned>(o)][x.out != nullptr], x, words, last_mask,
+            counts);
 }
 
 void fill_combinations(word_t* const* tables, unsigned inputs) {

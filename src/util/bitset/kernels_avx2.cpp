@@ -19,7 +19,8 @@ struct avx2_words {
     const __m256i low_nibbles = _mm256_set1_epi8(0x0F);
     const __m256i v = reinterpret_cast<__m256i>(x);
     const __m256i low = _mm256_shuffle_epi8(nibble_bits, _mm256_and_si256(v, low_nibbles));
-    const __m256i high = _mm256_shuffle_epi8(nibble_bits, _mm256_and_si256(_mm256_srli_epi16(v, 4), low_nibbles));
+    const __m256i high =
+        _mm256_shuffle_epi8(nibble_bits, _mm256_and_si256(_mm256_srli_epi16(v, 4), low_nibbles));
     return reinterpret_cast<vec>(_mm256_sad_epu8(_mm256_add_epi8(low, high), _mm256_setzero_si256()));
   }
   static word_t count_word(word_t x) { return __builtin_popcountll(x); }

@@ -19,63 +19,93 @@ W majority(W a, W b, W c) {
 struct copy_op {
   static constexpr unsigned inputs = 1, counted = 1;
   template <typename W>
-  static W result(const W* x) { return x[0]; }
+  static W result(const W* x) {
+    return x[0];
+  }
   template <typename W>
-  static void count(const W* x, W* c) { c[0] = result(x); }
+  static void count(const W* x, W* c) {
+    c[0] = result(x);
+  }
 };
 
 struct and_op {
   static constexpr unsigned inputs = 2, counted = 1;
   template <typename W>
-  static W result(const W* x) { return x[0] & x[1]; }
+  static W result(const W* x) {
+    return x[0] & x[1];
+  }
   template <typename W>
-  static void count(const W* x, W* c) { c[0] = result(x); }
+  static void count(const W* x, W* c) {
+    c[0] = result(x);
+  }
 };
 
 struct or_op {
   static constexpr unsigned inputs = 2, counted = 1;
   template <typename W>
-  static W result(const W* x) { return x[0] | x[1]; }
+  static W result(const W* x) {
+    return x[0] | x[1];
+  }
   template <typename W>
-  static void count(const W* x, W* c) { c[0] = result(x); }
+  static void count(const W* x, W* c) {
+    c[0] = result(x);
+  }
 };
 
 struct xor_op {
   static constexpr unsigned inputs = 2, counted = 1;
   template <typename W>
-  static W result(const W* x) { return x[0] ^ x[1]; }
+  static W result(const W* x) {
+    return x[0] ^ x[1];
+  }
   template <typename W>
-  static void count(const W* x, W* c) { c[0] = result(x); }
+  static void count(const W* x, W* c) {
+    c[0] = result(x);
+  }
 };
 
 struct and3_op {
   static constexpr unsigned inputs = 3, counted = 1;
   template <typename W>
-  static W result(const W* x) { return x[0] & x[1] & x[2]; }
+  static W result(const W* x) {
+    return x[0] & x[1] & x[2];
+  }
   template <typename W>
-  static void count(const W* x, W* c) { c[0] = result(x); }
+  static void count(const W* x, W* c) {
+    c[0] = result(x);
+  }
 };
 
 struct maj_op {
   static constexpr unsigned inputs = 3, counted = 1;
   template <typename W>
-  static W result(const W* x) { return majority(x[0], x[1], x[2]); }
+  static W result(const W* x) {
+    return majority(x[0], x[1], x[2]);
+  }
   template <typename W>
-  static void count(const W* x, W* c) { c[0] = result(x); }
+  static void count(const W* x, W* c) {
+    c[0] = result(x);
+  }
 };
 
 struct xor_and_op {
   static constexpr unsigned inputs = 2, counted = 1;
   template <typename W>
-  static W result(const W* x) { return x[0] ^ x[1]; }
+  static W result(const W* x) {
+    return x[0] ^ x[1];
+  }
   template <typename W>
-  static void count(const W* x, W* c) { c[0] = x[0] & x[1]; }
+  static void count(const W* x, W* c) {
+    c[0] = x[0] & x[1];
+  }
 };
 
 struct maj_pairs_op {
   static constexpr unsigned inputs = 3, counted = 4;
   template <typename W>
-  static W result(const W* x) { return majority(x[0], x[1], x[2]); }
+  static W result(const W* x) {
+    return majority(x[0], x[1], x[2]);
+  }
   template <typename W>
   static void count(const W* x, W* c) {
     c[0] = x[0] & x[1];
