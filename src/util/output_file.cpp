@@ -114,8 +114,8 @@ void output_file::check_writable(const fs::path& target) {
 void output_file::create_temporary() {
   static std::uint64_t counter = 0;
   // Hidden, unique within the process, and short enough for any file-name length limit.
-  const std::string prefix = string::concat(".", destination_.filename().string().substr(0, 200), ".",
-                                            getpid(), ".");
+  const std::string prefix =
+      string::concat(".", destination_.filename().string().substr(0, 200), ".", getpid(), ".");
   for (int attempt = 0; attempt < 100; ++attempt) {
     fs::path candidate = destination_.parent_path() / string::concat(prefix, counter++, ".tmp");
     const int descriptor = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

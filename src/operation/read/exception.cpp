@@ -7,7 +7,8 @@
 namespace operation {
 
 ReadException::ReadException(std::string_view message, siz_t line)
-    : std::runtime_error(line == 0 ? std::string(message) : util::string::concat("Line ", line, ": ", message)) {}
+    : std::runtime_error(line == 0 ? std::string(message)
+                                   : util::string::concat("Line ", line, ": ", message)) {}
 
 ReadException::~ReadException() = default;
 

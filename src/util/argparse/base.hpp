@@ -24,12 +24,12 @@ class argparse {
   // The flags of one parameter.
   class option {
    public:
-    static constexpr std::uint8_t none = 0;       // a plain value parameter
-    static constexpr std::uint8_t required = 1;   // must be given on the command line
-    static constexpr std::uint8_t multiple = 2;   // takes every following value up to the next option
-    static constexpr std::uint8_t enabler = 4;    // takes no value; giving it stores "1"
-    static constexpr std::uint8_t disabler = 8;   // takes no value; giving it stores "0"
-    static constexpr std::uint8_t counter = 16;   // takes no value; each occurrence adds 1
+    static constexpr std::uint8_t none = 0;      // a plain value parameter
+    static constexpr std::uint8_t required = 1;  // must be given on the command line
+    static constexpr std::uint8_t multiple = 2;  // takes every following value up to the next option
+    static constexpr std::uint8_t enabler = 4;   // takes no value; giving it stores "1"
+    static constexpr std::uint8_t disabler = 8;  // takes no value; giving it stores "0"
+    static constexpr std::uint8_t counter = 16;  // takes no value; each occurrence adds 1
 
     constexpr option(std::uint8_t value = none) : value_(value) {}
 

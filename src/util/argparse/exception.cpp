@@ -13,7 +13,8 @@ option_exception::~option_exception() = default;
 param_positional_invalid::~param_positional_invalid() = default;
 param_choices_invalid::~param_choices_invalid() = default;
 
-param_unknown::param_unknown(std::string_view token) : param_exception(concat("Unknown param '", token, "'.")) {}
+param_unknown::param_unknown(std::string_view token)
+    : param_exception(concat("Unknown param '", token, "'.")) {}
 
 param_name_exists::param_name_exists(std::string_view name)
     : param_exception(concat("Param '", name, "' exists.")) {}
@@ -34,8 +35,8 @@ param_positional_multiple_exists::param_positional_multiple_exists(std::string_v
                                       "' after positional multiple arg '", multiple_name, "'.")) {}
 
 param_non_default_invalid::param_non_default_invalid(std::string_view name)
-    : param_exception(
-          concat(name, " should be required, multiple, enable, disable or count to not require a default.")) {}
+    : param_exception(concat(
+          name, " should be required, multiple, enable, disable or count to not require a default.")) {}
 
 param_choices_edc::param_choices_edc(std::string_view name)
     : param_choices_invalid(concat("Enable, disable or count param '", name, "' can not have choices.")) {}
