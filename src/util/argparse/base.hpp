@@ -33,7 +33,10 @@ class argparse {
 
     constexpr option(std::uint8_t value = none) : value_(value) {}
 
-    constexpr option operator|(option other) const { return option(value_ | other.value_); }
+    // Combines flags; either side may also be a byte such as `option::enabler`.
+    friend constexpr option operator|(option left, option right) {
+      return option(left.value_ | right.value_);
+    }
     constexpr option& operator|=(option other) {
       value_ |= other.value_;
       return *this;

@@ -328,3 +328,13 @@ TEST(ArgparseHelp, OnlyArgumentPrintsTheSummaryFromTheDeclarations) {
   own.add("-h", option::enabler);
   EXPECT_TRUE(parse(own, {"-h"}).get<bool>("-h"));
 }
+
+TEST(ArgparseOption, CombinesWithOptionsAndBytes) {
+  option flags = option::enabler;
+  flags |= option::none;
+  EXPECT_TRUE(flags.is_enabler());
+  const option both = option::required | flags;
+  EXPECT_TRUE(both.is_required() && both.is_enabler() && both.is_valueless());
+  EXPECT_FALSE(both.is_multiple() || both.is_disabler() || both.is_counter());
+  EXPECT_TRUE((flags | option::counter).is_counter());
+}
