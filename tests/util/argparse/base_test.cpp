@@ -65,6 +65,8 @@ TEST(ArgparseDeclare, RejectsDuplicateAndInvalidNames) {
   EXPECT_TRUE(argparse::valid_name("input_2"));
   EXPECT_FALSE(argparse::valid_name("-ö"));
   EXPECT_FALSE(argparse::valid_name("-a=b"));
+  EXPECT_EQ(message_of<util::param_name_does_not_exists>([&] { parser.describe("-x", "meaning"); }),
+            "Param '-x' does not exists.");
 }
 
 TEST(ArgparseDeclare, FlagConflictsAreCheckedInOrder) {
@@ -106,12 +108,6 @@ TEST(ArgparseDeclare, PositionalRules) {
             "Can not add positional arg 'more' after positional multiple arg 'files'.");
   parser.add("-after", "");  // options may still follow
   EXPECT_THROW(parse(parser, {}), util::param_is_required);
-}
-
-TEST(ArgparseDeclare, DescribeNeedsADeclaredName) {
-  argparse parser;
-  EXPECT_EQ(message_of<util::param_name_does_not_exists>([&] { parser.describe("-o", "x"); }),
-            "Param '-o' does not exists.");
 }
 
 TEST(ArgparseParse, DefaultsPositionalsAndValueOptions) {
@@ -220,15 +216,11 @@ TEST(ArgparseParams, SetReplacesTheDefaultThenAppendsOrReplaces) {
   parsed.set("-new", "v", false);
   EXPECT_TRUE(parsed.is_set("-new"));
 
-  std::ostringstream single, empty;
-  single << argparse::params({{"-a", "x"}}, {});
-  empty << argparse::params({}, {"-b"});
-  EXPECT_EQ(single.str(), "-a: x\n");
-  EXPECT_EQ(empty.str(), "-b: \n");
-  std::ostringstream several;
-  several << parsed;
-  EXPECT_NE(several.str().find("-a: z\n"), std::string::npos);
-  EXPECT_NE(several.str().find("-b: \n"), std::string::npos);
+  std::ostringstream out;
+  out << parsed;  // entries come in the map's order: check each line on its own
+  EXPECT_NE(out.str().find("-a: z\n"), std::string::npos);
+  EXPECT_NE(out.str().find("-b: \n"), std::string::npos);
+  EXPECT_NE(out.str().find("-new: v\n"), std::string::npos);
 }
 
 TEST(ArgparseParams, MissingValuesAreCleanErrors) {
@@ -327,14 +319,4 @@ TEST(ArgparseHelp, OnlyArgumentPrintsTheSummaryFromTheDeclarations) {
   argparse own;
   own.add("-h", option::enabler);
   EXPECT_TRUE(parse(own, {"-h"}).get<bool>("-h"));
-}
-
-TEST(ArgparseOption, CombinesWithOptionsAndBytes) {
-  option flags = option::enabler;
-  flags |= option::none;
-  EXPECT_TRUE(flags.is_enabler());
-  const option both = option::required | flags;
-  EXPECT_TRUE(both.is_required() && both.is_enabler() && both.is_valueless());
-  EXPECT_FALSE(both.is_multiple() || both.is_disabler() || both.is_counter());
-  EXPECT_TRUE((flags | option::counter).is_counter());
 }
