@@ -1,0 +1,98 @@
+#include "operation/node.hpp"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace operation;
+
+TEST(Node, IsAPackedRecord) {
+  EXPECT_EQ(sizeof(Node), 22U);
+  const Node empty;
+  EXPECT_TRUE(empty.name().empty());
+  EXPECT_TRUE(empty.gate() == gates::NONE);
+  EXPECT_TRUE(empty.inputs().empty());
+  EXPECT_EQ(empty.fanout_count(), 0U);
+}
+
+TEST(Node, NamesUpTo255Characters) {
+  EXPECT_EQ(Node(std::string(255, 'x'), gates::I).name(), std::string(255, 'x'));
+  EXPECT_EQ(Node("", gates::I).name(), "");
+  try {
+    Node(std::string(256, 'x'), gates::I);
+    FAIL();
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "Name too long. Increase nns_t.");
+  }
+}
+
+TEST(Node, GateIsSetOnceFromNone) {
+  Node node("n", gates::NONE);
+  node.set_gate(gates::MAJ);
+  EXPECT_TRUE(node.gate() == gates::MAJ);
+  EXPECT_EQ(node.gate_name(), "MAJ");
+  ASSERT_EQ(node.inputs().size(), 3U);
+  for (const arc_t& arc : node.inputs()) EXPECT_EQ(arc, arc_t(0, 0, false));
+  EXPECT_THROW(node.set_gate(gates::AND), std::runtime_error);
+  try {
+    Node("a", gates::I).set_gate(gates::AND);
+    FAIL();
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "Cannot change gate, except from NONE.");
+  }
+}
+
+TEST(Node, ArcsAreSetReadAndWalkedBothWays) {
+  Node node("n", gates::REC2_MAJ);
+  node.set_input(0, 7, 2, true);
+  node.set_input(1, arc_t(8, 0, false));
+  node.set_input(2, 9, 1, false);
+  nid_t nid;
+  pos_t pos;
+  bool inv;
+  node.get_input(0, nid, pos, inv);
+  EXPECT_EQ(std::make_tuple(nid, pos, inv), std::make_tuple(7U, pos_t{2}, true));
+  EXPECT_EQ(node.get_input(1), arc_t(8, 0, false));
+  std::vector<nid_t> backwards;
+  for (const arc_t& arc : node.rinputs()) backwards.push_back(std::get<0>(arc));
+  EXPECT_EQ(backwards, (std::vector<nid_t>{9, 8, 7}));
+  node.add_fanout(5);
+  node.remove_fanout(2);
+  EXPECT_EQ(node.fanout_count(), 3U);
+}
+
+TEST(Node, MovingHandsOverNameAndArcs) {
+  Node from("source", gates::AND);
+  from.set_input(1, 4, 0, true);
+  from.add_fanout(2);
+  Node to(std::move(from));
+  EXPECT_EQ(to.name(), "source");
+  EXPECT_EQ(to.get_input(1), arc_t(4, 0, true));
+  EXPECT_EQ(to.fanout_count(), 2U);
+  EXPECT_TRUE(from.name().empty());
+  EXPECT_TRUE(from.gate() == gates::NONE);
+  EXPECT_TRUE(from.inputs().empty());
+  to.move_from(to);
+  EXPECT_EQ(to.name(), "source");
+}
+
+// The node evaluates its gate on its own arcs, inversions included.
+TEST(Node, EvaluatesThroughItsOwnArcs) {
+  std::vector<tab_t> values{bitset::from_words(4, std::vector<bck_t>{0b1110}),
+                            bitset::from_words(4, std::vector<bck_t>{0b1100}), bitset()};
+  std::vector<tab_t*> ports{&values[0], &values[1], &values[2]};
+  std::vector<tab_t**> tables{&ports[0], &ports[1], &ports[2]};
+  Node node("n", gates::AND);
+  node.set_input(0, 0, 0, true);
+  node.set_input(1, 1, 0, false);
+  cmb_t combs[4] = {};
+  node(2, tables.data(), 4, combs, nullptr, false);
+  EXPECT_EQ(std::vector<cmb_t>(combs, combs + 4), (std::vector<cmb_t>{1, 2, 1, 0}));
+  EXPECT_EQ(values[2].popcount(), 0U);
+}
+
+}  // namespace
