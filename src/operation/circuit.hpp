@@ -146,6 +146,11 @@ class Circuit {
   void move_from(Circuit& other);
 
  private:
+  // The new index of every node under the order `ord_id` (the largest nid_t for dropped ones), after
+  // checking that the entries are distinct nodes, keep the sections in order and that no kept node
+  // reads a dropped one.
+  std::vector<nid_t> checked_new_ids(const std::vector<nid_t>& ord_id) const;
+
   nid_t capacity_ = 0;   // node slots allocated
   nid_t size_ = 0;       // node slots in use
   nid_t fix_count_ = 0;  // fixed nodes: 0 or 1

@@ -45,13 +45,14 @@ std::vector<nid_t> Circuit::topology_bfs() const {
   order.reserve(size_);
   const bool unread_fixed_node = fix_count_ == 1 && fanout_count(0) == 0;
   for (nid_t n = unread_fixed_node ? 1 : 0; n < data_count(); ++n) order.push_back(n);
-  // A logic node joins the queue when as many of its arcs have been passed as it has inputs.
-  std::vector<pos_t> arcs_ready(size_, 0);
+  // A logic node joins the queue when the last of its input arcs has been passed; the countdown
+  // spares the walk a look at the (much larger) node record of every consumer.
+  std::vector<pos_t> arcs_pending(size_);
+  for (nid_t n = 0; n < size_; ++n) arcs_pending[n] = input_count(n);
   for (std::size_t head = 0; head < order.size(); ++head)
     for (const arc_t& arc : fanouts(order[head])) {
       const nid_t consumer = node_of(arc);
-      if (consumer < transfer_count() && ++arcs_ready[consumer] == input_count(consumer))
-        order.push_back(consumer);
+      if (consumer < transfer_count() && --arcs_pending[consumer] == 0) order.push_back(consumer);
     }
   for (nid_t n = transfer_count(); n < size_; ++n) order.push_back(n);
   return order;
@@ -66,8 +67,26 @@ void Circuit::reorder(const std::vector<nid_t>& ord_id) {
   };
   if (identity()) return;
 
-  // Check the whole order before anything moves: known distinct nodes, sections in order, and
-  // no kept node reading a dropped one.
+  const std::vector<nid_t> new_id = checked_new_ids(ord_id);
+  // Renumber the arcs and recount the fan-outs where the nodes stand, walking them in memory order,
+  // then move the nodes to their new places.
+  for (Node& node : nodes()) node.remove_fanout(node.fanout_count());
+  bool sorted = true;
+  for (nid_t n = 0; n < size_; ++n) {
+    if (new_id[n] == not_kept) continue;
+    for (arc_t& arc : nodes_[n].inputs()) {
+      nodes_[node_of(arc)].add_fanout(1);
+      std::get<0>(arc) = new_id[node_of(arc)];
+      sorted = sorted && node_of(arc) < new_id[n];
+    }
+  }
+  Circuit rebuilt(ord_id.size());
+  for (const nid_t old : ord_id) rebuilt.emplace_node(std::move(nodes_[old]));
+  rebuilt.sorted_ = sorted;
+  move_from(rebuilt);
+}
+
+std::vector<nid_t> Circuit::checked_new_ids(const std::vector<nid_t>& ord_id) const {
   std::vector<nid_t> new_id(size_, not_kept);
   Circuit section_check;  // counts only, to raise the section messages
   for (std::size_t k = 0; k < ord_id.size(); ++k) {
@@ -78,27 +97,21 @@ void Circuit::reorder(const std::vector<nid_t>& ord_id) {
     if (new_id[old] != not_kept)
       throw std::runtime_error(util::string::concat("Node order names node `", name(old), "` twice."));
     new_id[old] = static_cast<nid_t>(k);
-    section_check.update_counters(nodes_[old]);
+    // The sections are in order, so the index tells the node's section without a look at the node.
+    if (old < fix_count_)
+      section_check.inc_fixed();
+    else if (old < data_count())
+      section_check.inc_input();
+    else if (old < transfer_count())
+      section_check.inc_logic();
+    else
+      section_check.inc_output();
   }
-  for (const nid_t old : ord_id)
-    for (const arc_t& arc : nodes_[old].inputs())
-      if (new_id[node_of(arc)] == not_kept) throw dropped_read_error(*this, new_id, old, node_of(arc));
-
-  Circuit rebuilt(ord_id.size());
-  for (const nid_t old : ord_id) {
-    nodes_[old].remove_fanout(nodes_[old].fanout_count());
-    rebuilt.emplace_node(std::move(nodes_[old]));
-  }
-  bool sorted = true;
-  for (nid_t k = 0; k < rebuilt.size_; ++k)
-    for (arc_t& arc : rebuilt.nodes_[k].inputs()) {
-      const nid_t source = new_id[node_of(arc)];
-      std::get<0>(arc) = source;
-      rebuilt.nodes_[source].add_fanout(1);
-      sorted = sorted && source < k;
-    }
-  rebuilt.sorted_ = sorted;
-  move_from(rebuilt);
+  for (nid_t n = 0; n < size_; ++n)
+    if (new_id[n] != not_kept)
+      for (const arc_t& arc : nodes_[n].inputs())
+        if (new_id[node_of(arc)] == not_kept) throw dropped_read_error(*this, new_id, n, node_of(arc));
+  return new_id;
 }
 
 void Circuit::remove_nones() {
