@@ -68,6 +68,7 @@ void Circuit::reorder(const std::vector<nid_t>& ord_id) {
   if (identity()) return;
 
   const std::vector<nid_t> new_id = checked_new_ids(ord_id);
+  Circuit rebuilt(ord_id.size());
   // Renumber the arcs and recount the fan-outs where the nodes stand, walking them in memory order,
   // then move the nodes to their new places.
   for (Node& node : nodes()) node.remove_fanout(node.fanout_count());
@@ -80,7 +81,6 @@ void Circuit::reorder(const std::vector<nid_t>& ord_id) {
       sorted = sorted && node_of(arc) < new_id[n];
     }
   }
-  Circuit rebuilt(ord_id.size());
   for (const nid_t old : ord_id) rebuilt.emplace_node(std::move(nodes_[old]));
   rebuilt.sorted_ = sorted;
   move_from(rebuilt);
