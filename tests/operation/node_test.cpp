@@ -46,40 +46,6 @@ TEST(Node, GateIsSetOnceFromNone) {
   }
 }
 
-TEST(Node, ArcsAreSetReadAndWalkedBothWays) {
-  Node node("n", gates::REC2_MAJ);
-  node.set_input(0, 7, 2, true);
-  node.set_input(1, arc_t(8, 0, false));
-  node.set_input(2, 9, 1, false);
-  nid_t nid;
-  pos_t pos;
-  bool inv;
-  node.get_input(0, nid, pos, inv);
-  EXPECT_EQ(std::make_tuple(nid, pos, inv), std::make_tuple(7U, pos_t{2}, true));
-  EXPECT_EQ(node.get_input(1), arc_t(8, 0, false));
-  std::vector<nid_t> backwards;
-  for (const arc_t& arc : node.rinputs()) backwards.push_back(std::get<0>(arc));
-  EXPECT_EQ(backwards, (std::vector<nid_t>{9, 8, 7}));
-  node.add_fanout(5);
-  node.remove_fanout(2);
-  EXPECT_EQ(node.fanout_count(), 3U);
-}
-
-TEST(Node, MovingHandsOverNameAndArcs) {
-  Node from("source", gates::AND);
-  from.set_input(1, 4, 0, true);
-  from.add_fanout(2);
-  Node to(std::move(from));
-  EXPECT_EQ(to.name(), "source");
-  EXPECT_EQ(to.get_input(1), arc_t(4, 0, true));
-  EXPECT_EQ(to.fanout_count(), 2U);
-  EXPECT_TRUE(from.name().empty());
-  EXPECT_TRUE(from.gate() == gates::NONE);
-  EXPECT_TRUE(from.inputs().empty());
-  to.move_from(to);
-  EXPECT_EQ(to.name(), "source");
-}
-
 // The node evaluates its gate on its own arcs, inversions included.
 TEST(Node, EvaluatesThroughItsOwnArcs) {
   std::vector<tab_t> values{bitset::from_words(4, std::vector<bck_t>{0b1110}),
