@@ -26,7 +26,7 @@ using tab_t = bitset;
 using fun_t = void (*)(nid_t, const arc_t*, tab_t***, const cmb_t&, cmb_t*, bool**, bool);
 
 namespace limits {
-inline constexpr nid_t max_nodes = std::numeric_limits<nid_t>::max();  // 4294967295
+inline constexpr nid_t max_nodes = std::numeric_limits<nid_t>::max();      // 4294967295
 inline constexpr nns_t max_node_name = std::numeric_limits<nns_t>::max();  // 255
 }  // namespace limits
 

@@ -1,0 +1,215 @@
+#include "operation/gate.hpp"
+
+#include <stdexcept>
+#include <unordered_map>
+
+#include "util/string.hpp"
+
+namespace operation {
+namespace {
+
+const auto& node_of(const arc_t& arc) { return std::get<0>(arc); }
+const auto& port_of(const arc_t& arc) { return std::get<1>(arc); }
+
+// An input's table as the gate sees it: a shared copy, complemented when the arc is inverted.
+tab_t input_table(const arc_t& arc, tab_t*** tables) {
+  tab_t table(*tables[node_of(arc)][port_of(arc)]);
+  if (std::get<2>(arc)) table.flip();
+  return table;
+}
+
+bool input_unchanged(const arc_t& arc, bool** same) { return same[node_of(arc)][port_of(arc)]; }
+
+// The steps every evaluator shares, for a gate of N inputs whose port 0 is computed by
+// `compute(inputs, out)` (which also writes the counters):
+// - when every input is unchanged, only port 0's flag is set (table and counters stay);
+// - the node's old table is kept for the comparison when `watch_changes` asks for one; otherwise
+//   it becomes the result buffer, so a table the node solely owns is overwritten in place;
+// - port 0's flag tells whether the new values equal the old ones (false without comparison).
+template <pos_t N, typename Compute>
+void evaluate(nid_t nid, const arc_t* arcs, tab_t*** tables, bool** same, bool watch_changes,
+              Compute compute) {
+  if (same != nullptr) {
+    bool unchanged = true;
+    for (pos_t k = 0; k < N; ++k) unchanged = unchanged && input_unchanged(arcs[k], same);
+    if (unchanged) {
+      same[nid][0] = true;
+      return;
+    }
+  }
+  tab_t inputs[N];
+  for (pos_t k = 0; k < N; ++k) inputs[k] = input_table(arcs[k], tables);
+  tab_t& own = *tables[nid][0];
+  const bool compare = same != nullptr && watch_changes;
+  tab_t out;
+  if (!compare) out.move_from(own);
+  compute(inputs, out);
+  if (same != nullptr) same[nid][0] = compare && out == own;
+  own.move_from(out);
+}
+
+// Counters of two inputs with counts p0, p1 and `both` patterns where both are 1.
+void and_combs(cmb_t* combs, cmb_t max, cmb_t p0, cmb_t p1, cmb_t both) {
+  combs[3] = both;
+  combs[2] = p0 - both;
+  combs[1] = p1 - both;
+  combs[0] = max - p0 - p1 + both;
+}
+
+// Counters of two inputs with counts p0, p1 and `either` patterns where at least one is 1.
+void or_combs(cmb_t* combs, cmb_t max, cmb_t p0, cmb_t p1, cmb_t either) {
+  combs[0] = max - either;
+  combs[1] = either - p0;
+  combs[2] = either - p1;
+  combs[3] = p0 + p1 - either;
+}
+
+void wire_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
+                   bool** same, bool) {
+  // A changed input always changes a wire's output: nothing to compare.
+  evaluate<1>(nid, arcs, tables, same, false, [&](const tab_t* in, tab_t& out) {
+    out = in[0];
+    if (combs != nullptr) {
+      combs[1] = out.popcount();
+      combs[0] = max_combs - combs[1];
+    }
+  });
+}
+
+void and_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
+                  bool** same, bool watch_changes) {
+  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* in, tab_t& out) {
+    bitset::AND(in[0], in[1], out);
+    if (combs != nullptr) and_combs(combs, max_combs, in[0].popcount(), in[1].popcount(), out.popcount());
+  });
+}
+
+void or_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
+                 bool** same, bool watch_changes) {
+  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* in, tab_t& out) {
+    bitset::OR(in[0], in[1], out);
+    if (combs != nullptr) or_combs(combs, max_combs, in[0].popcount(), in[1].popcount(), out.popcount());
+  });
+}
+
+void xor_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
+                  bool** same, bool watch_changes) {
+  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* in, tab_t& out) {
+    siz_t both;
+    bitset::XOR(in[0], in[1], out, both);
+    if (combs != nullptr) and_combs(combs, max_combs, in[0].popcount(), in[1].popcount(), both);
+  });
+}
+
+void maj_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
+                  bool** same, bool watch_changes) {
+  evaluate<3>(nid, arcs, tables, same, watch_changes, [&](const tab_t* in, tab_t& out) {
+    std::array<siz_t, 4> pairs;
+    bitset::MAJ(in[0], in[1], in[2], out, pairs);
+    if (combs == nullptr) return;
+    const cmb_t a = in[0].popcount(), b = in[1].popcount(), c = in[2].popcount();
+    const auto [ab, ac, bc, abc] = pairs;
+    combs[7] = abc;
+    combs[6] = ab - abc;
+    combs[5] = ac - abc;
+    combs[3] = bc - abc;
+    combs[4] = a - ab - ac + abc;
+    combs[2] = b - ab - bc + abc;
+    combs[1] = c - ac - bc + abc;
+    combs[0] = max_combs - a - b - c + ab + ac + bc - abc;
+  });
+}
+
+// A recycling gate: port 1 is the base gate's result (with its counters and shortcut), port 0 a
+// copy of input 0 and, when `full`, port 2 a copy of input `last`. The base evaluator sees port 1
+// as its port 0 through shifted entries of tables[nid] and same[nid].
+template <fun_t function, bool full, pos_t last>
+void recycled(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
+              bool** same, bool watch_changes) {
+  if (same != nullptr) ++same[nid];
+  ++tables[nid];
+  function(nid, arcs, tables, max_combs, combs, same, watch_changes);
+  --tables[nid];
+  *tables[nid][0] = input_table(arcs[0], tables);
+  if (same != nullptr) {
+    --same[nid];
+    same[nid][0] = input_unchanged(arcs[0], same);
+  }
+  if constexpr (full) {
+    *tables[nid][2] = input_table(arcs[last], tables);
+    if (same != nullptr) same[nid][2] = input_unchanged(arcs[last], same);
+  }
+}
+
+// Output maps: entry i is the output combination of input combination i.
+constexpr pos_t map_none[] = {0};
+constexpr pos_t map_source[] = {0};
+constexpr pos_t map_output[] = {0, 0};
+constexpr pos_t map_wire[] = {0, 1};
+constexpr pos_t map_and[] = {0, 0, 0, 1};
+constexpr pos_t map_or[] = {0, 1, 1, 1};
+constexpr pos_t map_maj[] = {0, 0, 0, 1, 0, 1, 1, 1};
+constexpr pos_t map_xor[] = {0, 1, 1, 0};
+constexpr pos_t map_rec1_and[] = {0, 0, 2, 3};
+constexpr pos_t map_rec2_and[] = {0, 1, 4, 7};
+constexpr pos_t map_rec1_or[] = {0, 1, 3, 3};
+constexpr pos_t map_rec2_or[] = {0, 3, 6, 7};
+constexpr pos_t map_rec1_maj[] = {0, 0, 0, 1, 2, 3, 3, 3};
+constexpr pos_t map_rec2_maj[] = {0, 1, 0, 3, 4, 7, 6, 7};
+
+constexpr Gate::Impl records[gates::count] = {
+    {0, "?", 0, 0, map_none, 0, nullptr},
+    {1, "0", 0, 1, map_source, 0, nullptr},
+    {2, "I", 0, 1, map_source, 0, nullptr},
+    {3, "O", 1, 0, map_output, 0, nullptr},
+    {4, "W", 1, 1, map_wire, 0, wire_function},
+    {5, "AND", 2, 1, map_and, 2, and_function},
+    {6, "OR", 2, 1, map_or, 2, or_function},
+    {7, "MAJ", 3, 1, map_maj, 3, maj_function},
+    {8, "XOR", 2, 1, map_xor, 2, xor_function},
+    {9, "REC1.AND", 2, 2, map_rec1_and, 1, recycled<and_function, false, 1>},
+    {10, "REC2.AND", 2, 3, map_rec2_and, 0, recycled<and_function, true, 1>},
+    {11, "REC1.OR", 2, 2, map_rec1_or, 1, recycled<or_function, false, 1>},
+    {12, "REC2.OR", 2, 3, map_rec2_or, 0, recycled<or_function, true, 1>},
+    {13, "REC1.MAJ", 3, 2, map_rec1_maj, 2, recycled<maj_function, false, 2>},
+    {14, "REC2.MAJ", 3, 3, map_rec2_maj, 2, recycled<maj_function, true, 2>},
+};
+
+}  // namespace
+
+namespace gates {
+
+constinit const Gate NONE{&records[0]};
+constinit const Gate ZERO{&records[1]};
+constinit const Gate I{&records[2]};
+constinit const Gate O{&records[3]};
+constinit const Gate WIRE{&records[4]};
+constinit const Gate AND{&records[5]};
+constinit const Gate OR{&records[6]};
+constinit const Gate MAJ{&records[7]};
+constinit const Gate XOR{&records[8]};
+constinit const Gate REC1_AND{&records[9]};
+constinit const Gate REC2_AND{&records[10]};
+constinit const Gate REC1_OR{&records[11]};
+constinit const Gate REC2_OR{&records[12]};
+constinit const Gate REC1_MAJ{&records[13]};
+constinit const Gate REC2_MAJ{&records[14]};
+
+const Gate* const list[count] = {&NONE, &ZERO,     &I,        &O,       &WIRE,    &AND,      &OR,      &MAJ,
+                                 &XOR,  &REC1_AND, &REC2_AND, &REC1_OR, &REC2_OR, &REC1_MAJ, &REC2_MAJ};
+
+Gate get(std::string_view name) {
+  // Built on first use (thread-safe); a name already present keeps its first gate.
+  static const std::unordered_map<std::string_view, const Gate*> by_name = [] {
+    std::unordered_map<std::string_view, const Gate*> map;
+    for (const Gate* gate : list) map.emplace(gate->name(), gate);
+    return map;
+  }();
+  const auto found = by_name.find(name);
+  if (found == by_name.end()) throw std::runtime_error(util::string::concat("Unknown gate `", name, "`."));
+  return *found->second;
+}
+
+}  // namespace gates
+
+}  // namespace operation

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "operation/operation.hpp"
+#include "util/bitset/base.hpp"
+
+namespace operation {
+
+// A gate kind: a handle onto one of the catalogue's immutable records. Two gates are equal exactly
+// when they are the same kind. Combinations are numbered with input (or output) port 0 as the
+// most significant bit.
+class Gate {
+ public:
+  // One gate kind's record; the catalogue's records are static constant data.
+  class Impl {
+   public:
+    constexpr Impl(gid_t id, std::string_view name, pos_t inp_count, pos_t out_count, const pos_t* out_map,
+                   pos_t appro, fun_t function)
+        : id_(id),
+          name_(name),
+          inp_count_(inp_count),
+          out_count_(out_count),
+          out_map_(out_map),
+          appro_(appro),
+          function_(function) {}
+
+    gid_t id_;               // place in the catalogue
+    std::string_view name_;  // the name netlists use
+    pos_t inp_count_;        // input ports n
+    pos_t out_count_;        // output ports m
+    const pos_t* out_map_;   // 2^n entries: the output combination of each input combination
+    pos_t appro_;            // approximate energy
+    fun_t function_;         // evaluator, or null for gates that are never evaluated
+  };
+
+  constexpr explicit Gate(const Impl* impl) : impl_(impl) {}
+
+  gid_t id() const { return impl_->id_; }
+  std::string_view name() const { return impl_->name_; }
+  pos_t approximate_energy() const { return impl_->appro_; }
+  // Whether the gate loses no information (its approximate energy is 0).
+  bool reversible() const { return impl_->appro_ == 0; }
+  pos_t output_count() const { return impl_->out_count_; }
+  pos_t input_count() const { return impl_->inp_count_; }
+
+  // Whether this gate is one of the given gates.
+  template <typename... Gates>
+  bool in(const Gates&... gates) const {
+    return (... || (*this == gates));
+  }
+
+  // Evaluates node `nid` for one batch of `max_combs` patterns: replaces the node's tables
+  // (tables[nid][port]) from its inputs' tables (tables[node][port] of `arcs`), writes its unchanged
+  // flags (same[nid][port]) and its 2^n combination counters when `same` and `combs` are not null.
+  // With every input flag set it returns at once, leaving tables and counters as they were.
+  // `watch_changes` asks for an unchanged output to be detected by comparing values.
+  // Only for gates with an evaluator.
+  void operator()(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
+                  bool** same, bool watch_changes) const {
+    impl_->function_(nid, arcs, tables, max_combs, combs, same, watch_changes);
+  }
+
+  // Folds input-combination counts into output-combination counts: adds in[i] to
+  // out[out_map[i]] for every input combination i. `out` (2^m entries) is zeroed or preloaded by
+  // the caller. Works with arrays, pointers and vectors of any number type.
+  template <typename In, typename Out>
+  void operator()(const In& in, Out&& out) const {
+    const std::uint64_t combinations = std::uint64_t{1} << impl_->inp_count_;
+    for (std::uint64_t i = 0; i < combinations; ++i) out[impl_->out_map_[i]] += in[i];
+  }
+
+  bool operator==(const Gate& other) const { return impl_ == other.impl_; }
+  bool operator!=(const Gate& other) const { return impl_ != other.impl_; }
+
+ private:
+  const Impl* impl_;
+};
+
+// The catalogue: one constant per gate kind, `list` indexed by id.
+namespace gates {
+
+inline constexpr gid_t count = 15;
+
+extern const Gate NONE;      // "?": a node whose gate is not known yet
+extern const Gate ZERO;      // "0": the constant-0 source
+extern const Gate I;         // "I": a primary input
+extern const Gate O;         // "O": a primary output marker, consuming one signal
+extern const Gate WIRE;      // "W": passes its input on (an inverted arc makes it an inverter)
+extern const Gate AND;       // "AND"
+extern const Gate OR;        // "OR"
+extern const Gate MAJ;       // "MAJ": three-input majority
+extern const Gate XOR;       // "XOR"
+extern const Gate REC1_AND;  // "REC1.AND": input 0 and the AND
+extern const Gate REC2_AND;  // "REC2.AND": input 0, the AND and input 1
+extern const Gate REC1_OR;   // "REC1.OR"
+extern const Gate REC2_OR;   // "REC2.OR"
+extern const Gate REC1_MAJ;  // "REC1.MAJ": input 0 and the majority
+extern const Gate REC2_MAJ;  // "REC2.MAJ": input 0, the majority and input 2
+
+extern const Gate* const list[count];
+inline constexpr const Gate* const (&gates_)[count] = list;
+
+// The gate named exactly `name`; throws std::runtime_error "Unknown gate `NAME`." otherwise.
+Gate get(std::string_view name);
+
+}  // namespace gates
+
+}  // namespace operation

@@ -1,0 +1,23 @@
+// Loops for processors with AVX-512 and VPOPCNTQ: eight words at a time.
+
+#include <immintrin.h>
+
+#include "util/bitset/kernels.hpp"
+
+#pragma GCC target("avx512f,avx512vpopcntdq,popcnt")
+#include "util/bitset/word_loop.hpp"  // after the pragma: the loops take this file's target
+
+namespace bitset_kernels {
+namespace {
+
+struct avx512_words {
+  using vec = word_t __attribute__((vector_size(64)));
+  static vec count(vec x) { return reinterpret_cast<vec>(_mm512_popcnt_epi64(reinterpret_cast<__m512i>(x))); }
+  static word_t count_word(word_t x) { return __builtin_popcountll(x); }
+};
+
+}  // namespace
+
+const loop_table avx512_loops = make_loop_table<avx512_words>();
+
+}  // namespace bitset_kernels

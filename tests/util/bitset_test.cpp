@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <new>
+#include <random>
+#include <vector>
+
+#include "util/bitset/base.hpp"
+#include "util/bitset/kernels.hpp"
+
+// Word buffers come from the aligned array form of operator new; counting its calls tells whether
+// an operation allocated.
+namespace {
+std::size_t word_allocations = 0;
+}
+
+void* operator new[](std::size_t bytes, std::align_val_t alignment) {
+  ++word_allocations;
+  const std::size_t align = static_cast<std::size_t>(alignment);
+  if (void* p = std::aligned_alloc(align, (bytes / align + 1) * align)) return p;
+  throw std::bad_alloc();
+}
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+
+namespace {
+
+using bitset_kernels::level;
+using bits = std::vector<bool>;
+
+// The value a handle shows, bit by bit.
+bits bits_of(const bitset& t) {
+  bits value(t.size());
+  for (siz_t j = 0; j < t.size(); ++j) value[j] = (t.bucket(j / 64) >> (j % 64)) & 1;
+  return value;
+}
+
+// The words a handle shows, each exclusive-or `flip`.
+std::vector<bck_t> words_of(const bitset& t, bck_t flip = 0) {
+  std::vector<bck_t> words(t.buckets());
+  for (siz_t i = 0; i < words.size(); ++i) words[i] = t.bucket(i) ^ flip;
+  return words;
+}
+
+siz_t ones(const bits& value) { return std::count(value.begin(), value.end(), true); }
+
+// A random table, complemented half of the time; its stored words have random bits past the size
+// before `from_words` drops them.
+bitset random_table(siz_t size, std::mt19937_64& random) {
+  std::vector<bck_t> words(bitset::count_buckets(size));
+  for (bck_t& word : words) word = random();
+  bitset t = bitset::from_words(size, words);
+  if (random() % 2) t.flip();
+  return t;
+}
+
+bits combine(const std::vector<bits>& in, const std::function<bool(bool, bool, bool)>& f) {
+  bits out(in[0].size());
+  for (siz_t j = 0; j < out.size(); ++j) out[j] = f(in[0][j], in[1][j], in.size() > 2 && in[2][j]);
+  return out;
+}
+
+const std::function<bool(bool, bool, bool)> and_f = [](bool a, bool b, bool) { return a && b; };
+const std::function<bool(bool, bool, bool)> or_f = [](bool a, bool b, bool) { return a || b; };
+const std::function<bool(bool, bool, bool)> xor_f = [](bool a, bool b, bool) { return a != b; };
+const std::function<bool(bool, bool, bool)> and3_f = [](bool a, bool b, bool c) { return a && b && c; };
+const std::function<bool(bool, bool, bool)> maj_f = [](bool a, bool b, bool c) { return (a + b + c) >= 2; };
+
+// Runs the body once per instruction-set level the processor has, on the calling thread and split
+// among the team, then restores the defaults.
+void for_each_path(const std::function<void()>& body) {
+  for (level l : {level::generic, level::popcnt, level::avx2, level::avx512}) {
+    if (!bitset_kernels::supported(l)) continue;
+    bitset_kernels::use_level(l);
+    for (std::uint64_t threshold : {bitset_kernels::default_parallel_threshold, std::uint64_t{1}}) {
+      bitset_kernels::use_parallel_threshold(threshold);
+      SCOPED_TRACE(::testing::Message()
+                   << "level " << static_cast<unsigned>(l) << ", threshold " << threshold);
+      body();
+    }
+  }
+  bitset_kernels::use_level(bitset_kernels::best_level());
+  bitset_kernels::use_parallel_threshold(bitset_kernels::default_parallel_threshold);
+}
+
+// Sizes around word boundaries, and one that leaves a short range for a second thread.
+const siz_t sizes[] = {1, 5, 63, 64, 65, 100, 1000, 1000 * 64 + 1};
+
+TEST(Bitset, OperationsMatchBitByBitOnEveryPath) {
+  for_each_path([] {
+    std::mt19937_64 random(7);
+    for (siz_t size : sizes) {
+      SCOPED_TRACE(size);
+      const bitset a = random_table(size, random), b = random_table(size, random),
+                   c = random_table(size, random);
+      const std::vector<bits> in{bits_of(a), bits_of(b), bits_of(c)};
+      const bits x_and = combine(in, and_f), x_or = combine(in, or_f), x_xor = combine(in, xor_f);
+      const bits x_maj = combine(in, maj_f);
+      bitset maj;
+      bitset::MAJ(a, b, c, maj);
+      for (const auto& [result, expected] : std::vector<std::pair<bitset, bits>>{
+               {a & b, x_and}, {a | b, x_or}, {a ^ b, x_xor}, {maj, x_maj}}) {
+        EXPECT_EQ(bits_of(result), expected);
+        EXPECT_EQ(result.popcount(), ones(expected));
+        // The stored words past the size are 0, so the complement never counts them either.
+        EXPECT_EQ((~result).popcount(), size - ones(expected));
+        EXPECT_EQ(bitset::AND_popcount(~result, ~result), size - ones(expected));
+      }
+      EXPECT_EQ(bitset::AND_popcount(a, b), ones(x_and));
+      EXPECT_EQ(bitset::OR_popcount(a, b), ones(x_or));
+      EXPECT_EQ(bitset::XOR_popcount(a, b), ones(x_xor));
+      EXPECT_EQ(bitset::AND3_popcount(a, b, c), ones(combine(in, and3_f)));
+      EXPECT_EQ(bitset::MAJ_popcount(a, b, c), ones(x_maj));
+      bitset out;
+      siz_t both;
+      bitset::XOR(a, b, out, both);
+      EXPECT_EQ(both, ones(x_and));
+      std::array<siz_t, 4> pairs;
+      bitset::MAJ(a, b, c, out, pairs);
+      const std::array<siz_t, 4> expected_pairs{ones(x_and), ones(combine({in[0], in[2]}, and_f)),
+                                                ones(combine({in[1], in[2]}, and_f)),
+                                                ones(combine(in, and3_f))};
+      EXPECT_EQ(pairs, expected_pairs);
+      EXPECT_EQ(bitset::AND_pairs_popcount(a, b, c), expected_pairs);
+      EXPECT_EQ(out.popcount(), ones(x_maj));
+    }
+  });
+}
+
+TEST(Bitset, ShortcutsShareAnOperandAndAllocateNothing) {
+  std::mt19937_64 random(3);
+  const siz_t size = 1000;
+  const bitset t = random_table(size, random), u = random_table(size, random);
+  const bitset zeros(size), all_ones = ~zeros;
+  const std::size_t before = word_allocations;
+  bitset out;
+  EXPECT_TRUE(bitset::AND(t, zeros, out).is(zeros));
+  EXPECT_TRUE(bitset::AND(t, all_ones, out).is(t));
+  EXPECT_TRUE(bitset::AND(t, t, out).is(t));
+  EXPECT_TRUE(bitset::OR(all_ones, t, out).is(all_ones));
+  EXPECT_TRUE(bitset::OR(zeros, t, out).is(t));
+  EXPECT_TRUE(bitset::XOR(zeros, t, out).is(t));
+  EXPECT_TRUE(bitset::XOR(t, all_ones, out).is(~t));
+  // The majority: equal operands win, complementary ones leave it to the third, constants reduce.
+  EXPECT_TRUE(bitset::MAJ(t, u, t, out).is(t));
+  EXPECT_TRUE(bitset::MAJ(t, u, ~t, out).is(u));
+  EXPECT_TRUE(bitset::MAJ(u, zeros, all_ones, out).is(u));
+  EXPECT_TRUE(bitset::MAJ(zeros, t, zeros, out).is(zeros));
+  EXPECT_TRUE(bitset::MAJ(t, all_ones, zeros, out).is(t));
+  EXPECT_EQ(word_allocations, before);
+  EXPECT_EQ(bits_of(bitset::MAJ(all_ones, t, u, out)), combine({bits_of(t), bits_of(u)}, or_f));
+  // XOR has no same-operand shortcut: a new all-zero table.
+  bitset::XOR(t, t, out);
+  EXPECT_FALSE(out.same_impl(t));
+  EXPECT_EQ(out.popcount(), 0U);
+}
+
+TEST(Bitset, ResultReusesOnlyARecordItSolelyOwns) {
+  std::mt19937_64 random(5);
+  const siz_t size = 65;
+  const bitset a = random_table(size, random), b = random_table(size, random);
+  const bits expected = combine({bits_of(a), bits_of(b)}, and_f);
+  bitset out(size, false);
+  const std::size_t before = word_allocations;
+  bitset::AND(a, b, out);
+  EXPECT_EQ(word_allocations, before);
+  EXPECT_EQ(bits_of(out), expected);
+  EXPECT_FALSE(out.inverted());
+  // A record shared with another handle is never written: the result gets a new one.
+  out.flip();
+  const bitset keep = out, kept = out.copy();
+  bitset::AND(a, b, out);
+  EXPECT_EQ(word_allocations, before + 2);  // the deep copy and the new result
+  EXPECT_TRUE(keep == kept);
+  EXPECT_EQ(bits_of(out), expected);
+  // The result may be an operand: in place when it solely owns its record, else a new record.
+  bitset x = a.copy(), y = x;
+  bitset::OR(x, b, x);
+  EXPECT_EQ(bits_of(x), combine({bits_of(a), bits_of(b)}, or_f));
+  EXPECT_EQ(bits_of(y), bits_of(a));
+  bitset::XOR(x, b, x);
+  EXPECT_EQ(bits_of(x), combine({combine({bits_of(a), bits_of(b)}, or_f), bits_of(b)}, xor_f));
+}
+
+TEST(Bitset, CopiesShareAndMovesTakeOver) {
+  bitset a(100);
+  bitset b(a);
+  EXPECT_TRUE(b.is(a));
+  bitset c = ~a;
+  EXPECT_TRUE(c.same_impl(a));
+  EXPECT_FALSE(c.is(a));
+  EXPECT_EQ(c.popcount(), 100U);
+  bitset d;
+  d.move_from(c);
+  EXPECT_EQ(c.size(), 0U);
+  EXPECT_TRUE(d.same_impl(a) && d.inverted());
+  d.copy_from(d);
+  EXPECT_TRUE(d.same_impl(a));
+  bitset e = d.copy();
+  EXPECT_FALSE(e.same_impl(d));
+  EXPECT_TRUE(e == d && e.inverted());
+  bitset f;
+  bitset::NOT(~~a, f);
+  EXPECT_TRUE(f.is(d));
+  b.free();
+  EXPECT_EQ(b.size(), 0U);
+  EXPECT_EQ(a.size(), 100U);
+}
+
+TEST(Bitset, EqualityComparesValues) {
+  std::mt19937_64 random(11);
+  for (siz_t size : {siz_t{1}, siz_t{64}, siz_t{100}, siz_t{1000}}) {
+    const bitset t = random_table(size, random);
+    // Another record with the same value seen through the opposite mask.
+    const bitset same_value = t.inverted() ? bitset::from_words(size, words_of(t))
+                                           : ~bitset::from_words(size, words_of(t, ~bck_t{0}));
+    ASSERT_NE(same_value.inverted(), t.inverted());
+    EXPECT_TRUE(t == same_value);
+    EXPECT_TRUE(t == t.copy());
+    EXPECT_FALSE(t == ~t);
+    EXPECT_TRUE(bitset(size) == bitset(size));
+    EXPECT_FALSE(bitset(size) == bitset(size + 1));
+    EXPECT_FALSE(t == bitset());
+    // The first and the last valid bit swapped: same popcount, a different value unless they match.
+    const bits value = bits_of(t);
+    std::vector<bck_t> words = words_of(t);
+    words.front() ^= (value.front() != value.back());
+    words.back() ^= bck_t{value.front() != value.back()} << ((size - 1) % 64);
+    EXPECT_EQ(t == bitset::from_words(size, words), value.front() == value.back());
+    EXPECT_EQ(same_value == bitset::from_words(size, words), value.front() == value.back());
+  }
+}
+
+TEST(Bitset, ConvertsToHexadecimalLowestBitsFirst) {
+  EXPECT_EQ(std::string(bitset()), "0");
+  EXPECT_EQ(std::string(bitset(64)), std::string(16, '0'));
+  EXPECT_EQ(std::string(bitset::from_words(8, std::vector<bck_t>{0xA5})), "5a");
+  EXPECT_EQ(std::string(~bitset::from_words(5, std::vector<bck_t>{0x3})), "c1");
+  EXPECT_EQ(std::string(bitset::from_words(68, std::vector<bck_t>{0x123456789ABCDEF0, 0xF7})),
+            "0fedcba9876543217");
+}
+
+TEST(Bitset, CombinationsFollowTheirDefinition) {
+  for (siz_t n = 0; n <= 8; ++n) {
+    std::vector<bitset> tables(n, ~bitset(1));
+    bitset::build_combinations(tables, n);
+    for (siz_t i = 0; i < n; ++i) {
+      ASSERT_EQ(tables[i].size(), siz_t{1} << n);
+      EXPECT_FALSE(tables[i].inverted());
+      EXPECT_EQ(tables[i].popcount(), tables[i].size() / 2);
+      bits expected(tables[i].size());
+      for (siz_t j = 0; j < expected.size(); ++j) expected[j] = (j >> (n - 1 - i)) & 1;
+      EXPECT_EQ(bits_of(tables[i]), expected) << "n = " << n << ", variable " << i;
+      EXPECT_EQ(tables[i].data(tables[i].buckets() - 1) & ~tables[i].last_mask(), 0U);
+    }
+  }
+  std::vector<bitset> tables(2);
+  bitset::build_combinations(tables, 2);
+  EXPECT_EQ(tables[0].data(0), 0xCU);
+  EXPECT_EQ(tables[1].data(0), 0xAU);
+  EXPECT_THROW(bitset::build_combinations(tables, 64), std::length_error);
+}
+
+TEST(Bitset, PopcountRangeCountsRawWords) {
+  const std::vector<bck_t> words{~bck_t{0}, 0x1, 0x8000000000000000, 0xFF};
+  EXPECT_EQ(bitset::popcount_range(words.data(), words.data() + words.size()), 74U);
+  EXPECT_EQ(bitset::popcount_range(words.data(), words.data()), 0U);
+}
+
+}  // namespace
