@@ -1,0 +1,94 @@
+#include "util/entry.hpp"
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "operation/read/exception.hpp"
+#include "util/argparse/base.hpp"
+#include "util/output_file.hpp"
+
+namespace {
+
+struct outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+outcome run(const std::function<int()>& body) {
+  std::ostringstream out, err;
+  const int status = util::run_program("fullsim", body, out, err);
+  return {status, out.str(), err.str()};
+}
+
+// A reader error of a more specific kind, as the count-file reader will raise.
+class CountFileException : public operation::ReadException {
+ public:
+  using operation::ReadException::ReadException;
+};
+
+}  // namespace
+
+TEST(Entry, CommandLineErrorsGiveStatus2) {
+  const auto refused = run([] { return 1; });  // the body's own status passes through
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "");
+  auto result = run([]() -> int { throw util::param_unknown("extra"); });
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, "fullsim: Unknown param 'extra'.\n");
+
+  result = run([] {
+    util::argparse parser;
+    parser.add("-limit-time", "");
+    const char* argv[] = {"fullsim", "-limit-time", "abc"};
+    return static_cast<int>(parser.parse(3, argv).get<double>("-limit-time"));
+  });
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, "fullsim: Param '-limit-time' has an invalid value 'abc' (stold).\n");
+}
+
+TEST(Entry, InputFileErrorsGiveStatus3) {
+  auto result = run([]() -> int { throw operation::ReadException("Unknown gate `X`.", 7); });
+  EXPECT_EQ(result.status, 3);
+  EXPECT_EQ(result.err, "fullsim: Line 7: Unknown gate `X`.\n");
+  result = run([]() -> int { throw CountFileException("bad count"); });
+  EXPECT_EQ(result.status, 3);
+  EXPECT_EQ(result.err, "fullsim: bad count\n");
+}
+
+TEST(Entry, EverythingElseGivesStatus4) {
+  auto result = run([]() -> int { throw std::runtime_error("Could not limit memory."); });
+  EXPECT_EQ(result.status, 4);
+  EXPECT_EQ(result.err, "fullsim: Could not limit memory.\n");
+  result = run([]() -> int { throw std::bad_alloc(); });
+  EXPECT_EQ(result.status, 4);
+  EXPECT_EQ(result.err, "fullsim: out of memory\n");
+  result = run([]() -> int { throw std::out_of_range("Parameter '-o' not found."); });
+  EXPECT_EQ(result.status, 4);
+  result = run([]() -> int { throw 42; });
+  EXPECT_EQ(result.status, 4);
+  EXPECT_EQ(result.err, "fullsim: unknown error\n");
+  result = run([] {
+    util::write_file("/nonexistent-directory/counts.csv", "x\n");
+    return 0;
+  });
+  EXPECT_EQ(result.status, 4);
+  EXPECT_EQ(result.err, "fullsim: Could not write file `\"/nonexistent-directory/counts.csv\"`.\n");
+}
+
+TEST(Entry, HelpPrintsTheUsageAndSucceeds) {
+  const auto result = run([] {
+    util::argparse parser;
+    parser.add("input", util::argparse::option::none);
+    const char* argv[] = {"/opt/bin/fullsim", "--help"};
+    parser.parse(2, argv);
+    return 9;
+  });
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out.rfind("usage: fullsim input\n", 0), 0u) << result.out;
+  EXPECT_EQ(result.err, "");
+}
