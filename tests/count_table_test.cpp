@@ -68,9 +68,10 @@ TEST_F(CountTableTest, SumsRowsByNameInTheFirstFilesOrder) {
 
 TEST_F(CountTableTest, RepeatedNamesMatchOccurrenceByOccurrence) {
   CountTable table;
-  table.add_file(file("w0.csv", "a,AND,1 0 0 0\nb,OR,0 0 0 0\na,XOR,0 1 0 0\n"));
-  table.add_file(file("w1.csv", "b,OR,5 0 0 0\na,AND,10 0 0 0\na,XOR,0 20 0 0\n"));
-  table.add_file(file("w2.csv", "a,AND,100 0 0 0\na,XOR,0 200 0 0\nb,OR,0 0 0 50\n"));
+  table.add_file(file("w0.csv", "a,AND,1 0 0 0\nb,OR,0 0 0 0\na,XOR,0 1 0 0\nx,OR,0 0 0 0\n"));
+  // The second `a` here stands where the first file has its second `a`, yet it is the first one.
+  table.add_file(file("w1.csv", "b,OR,5 0 0 0\nx,OR,0 0 0 0\na,AND,10 0 0 0\na,XOR,0 20 0 0\n"));
+  table.add_file(file("w2.csv", "a,AND,100 0 0 0\na,XOR,0 200 0 0\nb,OR,0 0 0 50\nx,OR,0 0 0 0\n"));
   EXPECT_EQ(texts(table.combs(0)), (strings{"111", "0", "0", "0"}));
   EXPECT_EQ(texts(table.combs(1)), (strings{"5", "0", "0", "50"}));
   EXPECT_EQ(texts(table.combs(2)), (strings{"0", "221", "0", "0"}));
@@ -79,28 +80,21 @@ TEST_F(CountTableTest, RepeatedNamesMatchOccurrenceByOccurrence) {
                 " has only 2 rows of gate `a`.");
 }
 
+// (More of these errors are end-to-end cases of the program.)
 TEST_F(CountTableTest, RowsThatWouldGiveWrongSumsAreRejected) {
   const std::string first = "g,AND,1 1 1 1\nh,MAJ,1 1 1 1 1 1 1 1\n";
   const std::string h = "h,MAJ,1 1 1 1 1 1 1 1\n";
   const std::string w0 = (dir_ / "w0.csv").string();
-  EXPECT_EQ(error(first, "g,AND,1 x 1 1\n" + h),
-            "w1.csv: Line 2: The string \"x\"could not be interpreted as a valid integer.");
   EXPECT_EQ(error(first, "g,AND,1 1 -1 1\n" + h), "w1.csv: Line 2: The count \"-1\" is negative.");
   EXPECT_EQ(error(first, "g,AND,1 1 1\n" + h),
             "w1.csv: Line 2: Gate `g` of kind AND needs 4 counts, found 3.");
   EXPECT_EQ(error(first, "g,AND,1 1 1 1 0\n" + h),
             "w1.csv: Line 2: Gate `g` of kind AND needs 4 counts, found 5.");
-  EXPECT_EQ(error(first, h + "g,AND,1 1  1 1\n"),
-            "w1.csv: Line 3: Count 3 of gate `g` is empty: counts are separated by single blanks.");
   EXPECT_EQ(error(first, "g,AND\n"),
             "w1.csv: Line 2: The string \"AND\"could not be interpreted as a valid integer.");
   EXPECT_EQ(error(first, "g\n"),
             "w1.csv: Line 2: A row needs a name, a gate kind and the counts, separated by commas.");
   EXPECT_EQ(error(first, "g,NAND,1 1 1 1\n"), "w1.csv: Line 2: Unknown gate `NAND`.");
-  EXPECT_EQ(error(first, "g,OR,1 1 1 1\n"),
-            "w1.csv: Line 2: Gate `g` is of kind OR here but of kind AND in the first file " + w0 + ".");
-  EXPECT_EQ(error(first, "x,AND,1 1 1 1\n"),
-            "w1.csv: Line 2: _Map_base::at: the first file " + w0 + " has no gate `x`.");
   EXPECT_EQ(error(first, h + "\n"),
             "w1.csv: Line 4: The file ends without a row of gate `g` of the first file " + w0 + ".");
   EXPECT_EQ(error(first, "g,AND,1 1 1 1\n" + h), "no error");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -106,9 +107,6 @@ TEST_F(Entropy, AndOfFourEqualCounts) {
   EXPECT_LT(std::abs(reference_difference(info.out_combs, info.out_ent)), 1e-63);
   const mp_flt expected_energy = mp_flt(3) / 4 * log2(mp_flt(3));
   EXPECT_LT(abs(info.energy - expected_energy), mp_flt("1e-63"));
-  std::ostringstream text;
-  text << std::fixed << std::setprecision(6) << info.energy;
-  EXPECT_EQ(text.str(), "1.188722");
 }
 
 TEST_F(Entropy, ReversibleKindsLoseNothing) {
