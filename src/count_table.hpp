@@ -28,6 +28,13 @@ class CountFileException : public operation::ReadException {
 // the first file.
 class CountTable {
  public:
+  CountTable() = default;
+  // The name map holds views into the stored names, so a table is moved, never copied.
+  CountTable(const CountTable&) = delete;
+  CountTable& operator=(const CountTable&) = delete;
+  CountTable(CountTable&&) = default;
+  CountTable& operator=(CountTable&&) = default;
+
   // Reads one count file and adds its counts. Throws `CountFileException` when the file cannot be
   // read, a row is malformed (fewer than two fields, an unknown gate kind, a count that is not
   // a non-negative integer, not exactly 2^n counts separated by single blanks) or does not match

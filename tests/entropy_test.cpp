@@ -139,6 +139,17 @@ TEST_F(Entropy, DegenerateDistributionsHaveNoEntropy) {
   }
 }
 
+TEST_F(Entropy, NarrowPrecisionsAreKept) {
+  // The library widens results that mix in a built-in number to that number's digits; the
+  // computation must mix in none, so that 3 digits mean 11 bits throughout.
+  set_float_precision(3);
+  const gate_information info =
+      measure_gate(gates::REC1_MAJ, counts({"1", "2", "3", "4", "5", "6", "7", "8"}));
+  for (const mp_flt* value : {&info.inp_ent, &info.out_ent, &info.energy}) {
+    EXPECT_EQ(precision_bits(*value), 11);
+  }
+}
+
 TEST_F(Entropy, CountsBeyondSixtyFourBitsStayExact) {
   set_float_precision(64);
   // Differences far below 2^-64 of the total must still show: the counts are summed and
