@@ -210,8 +210,8 @@ void Relation::check_addable(nid_t nid, const operation::Circuit& circuit) const
     const nid_t source = std::get<0>(arc);
     if (source == nid) throw std::runtime_error(concat("Node `", circuit.name(nid), "` reads itself."));
     if (source >= _nodes || !has_influence(source))
-      throw std::runtime_error(concat("Node `", circuit.name(nid), "` reads node ", source,
-                                      ", which has no influence vector (not added yet, or dropped after "
+      throw std::runtime_error(concat("Node `", circuit.name(nid), "` reads `", circuit.name(source),
+                                      "`, which has no influence vector (not added yet, or dropped after "
                                       "its last counted reader)."));
   }
 }

@@ -122,7 +122,7 @@ TEST(RelationAdd, RefusesWhatItCannotReadAndChangesNothing) {
                            "s = AND( s_0 , a_0 )", "r = AND( a_0 , b_0 )"});
   Relation relation(0, 2, circuit.size(), true);
   expect_error([&] { relation.add(2, circuit); },
-               "Node `h` reads node 3, which has no influence vector (not added yet, or dropped after its "
+               "Node `h` reads `g`, which has no influence vector (not added yet, or dropped after its "
                "last counted reader).");
   EXPECT_FALSE(relation.has_influence(2));
   EXPECT_EQ(matrix(relation), (std::vector<double>(4, 0)));
