@@ -30,14 +30,6 @@ void print_progress(siz_t lineno) { std::cout << "\r\x1b[Kline = " << lineno << 
 // Starts a phase: its name on a line of its own.
 void announce(std::string_view phase) { std::cout << '\n' << phase << std::endl; }
 
-// The arc that `name` stands for; throws ReadException "Unknown name `NAME`." at line `lineno` for a
-// name that was never declared.
-arc_t find_name(const node_id_map& node_id, std::string_view name, siz_t lineno) {
-  const std::optional<arc_t> arc = node_id.find(name);
-  if (!arc) throw ReadException(util::string::concat("Unknown name `", name, "`."), lineno);
-  return *arc;
-}
-
 // The name map of the circuit's nodes built so far, after the constants' entries; the first node
 // with a given name wins.
 node_id_map map_names(const Circuit& circuit) {
@@ -54,24 +46,53 @@ node_id_map map_names(const Circuit& circuit) {
   return node_id;
 }
 
-// Gives the node that `assignment` (the statement starting at line `lineno`) assigns its gate and
-// input arcs, calling `count_read` with the index of every node it reads; clears `sorted` when one of
-// them does not come before it. Returns the assigned node's index.
-template <typename CountRead>
-nid_t build_assignment(Circuit& circuit, Assignment& assignment, siz_t lineno, const node_id_map& node_id,
-                       bool& sorted, CountRead count_read) {
-  if (assignment.word_ != "assign") throw ReadException("This is not an assignment.", lineno);
-  const Gate gate = detect_gate(assignment);
-  if (gate == gates::NONE) throw ReadException("Could not detect gate.", lineno);
+// An assignment with its gate recognised and its names looked up, ready to be built. The lookups
+// report nothing: a missing name is reported when the assignment is built.
+struct ResolvedAssignment {
+  static constexpr std::size_t max_inputs = 3;  // the most inputs of a recognised gate
 
-  const nid_t id = std::get<0>(find_name(node_id, assignment.name_, lineno));
+  Assignment assignment_;
+  Gate gate_ = gates::NONE;
+  std::optional<arc_t> target_;                           // what the assigned name stands for
+  std::array<std::string_view, max_inputs> names_;        // the operands without inversion marks
+  std::array<bool, max_inputs> marks_{};                  // an odd number of marks before the operand
+  std::array<std::optional<arc_t>, max_inputs> sources_;  // what the operands' names stand for
+};
+
+// Recognises the gate of `resolved.assignment_` and looks up its names.
+void resolve(ResolvedAssignment& resolved, const node_id_map& node_id) {
+  resolved.gate_ = detect_gate(resolved.assignment_);
+  if (resolved.gate_ == gates::NONE) return;
+  resolved.target_ = node_id.find(resolved.assignment_.name_);
+  for (std::size_t i = 0; i < resolved.gate_.input_count(); ++i) {
+    std::string_view name = resolved.assignment_.operands_[i];
+    resolved.marks_[i] = remove_tilde(name);
+    resolved.names_[i] = name;
+    resolved.sources_[i] = node_id.find(name);
+  }
+}
+
+// The arc that `name` stood for in the map; throws ReadException "Unknown name `NAME`." at line
+// `lineno` when it was not there.
+arc_t found(const std::optional<arc_t>& arc, std::string_view name, siz_t lineno) {
+  if (!arc) throw ReadException(util::string::concat("Unknown name `", name, "`."), lineno);
+  return *arc;
+}
+
+// Gives the node that the assignment `resolved` (the statement starting at line `lineno`) assigns its
+// gate and input arcs, calling `count_read` with the index of every node it reads; clears `sorted`
+// when one of them does not come before it. Returns the assigned node's index.
+template <typename CountRead>
+nid_t build_assignment(Circuit& circuit, const ResolvedAssignment& resolved, siz_t lineno, bool& sorted,
+                       CountRead count_read) {
+  if (resolved.assignment_.word_ != "assign") throw ReadException("This is not an assignment.", lineno);
+  if (resolved.gate_ == gates::NONE) throw ReadException("Could not detect gate.", lineno);
+  const nid_t id = std::get<0>(found(resolved.target_, resolved.assignment_.name_, lineno));
   Node& node = circuit[id];
-  node.set_gate(gate);
-  pos_t port = 0;
-  for (std::string_view operand : assignment.operands()) {
-    const bool marks = remove_tilde(operand);
-    const auto [source, source_port, inverted] = find_name(node_id, operand, lineno);
-    node.set_input(port++, source, source_port, inverted != marks);
+  node.set_gate(resolved.gate_);
+  for (pos_t i = 0; i < resolved.gate_.input_count(); ++i) {
+    const auto [source, port, inverted] = found(resolved.sources_[i], resolved.names_[i], lineno);
+    node.set_input(i, source, port, inverted != resolved.marks_[i]);
     count_read(source);
     sorted = sorted && source < id;
   }
@@ -92,35 +113,46 @@ class FanoutCounts {
 
   // Counts one more arc reading node `id`.
   void count(nid_t id) { ++counts_[id]; }
+  // Starts fetching the count of node `id`.
+  void prefetch(nid_t id) const { __builtin_prefetch(&counts_[id]); }
 
  private:
   Circuit& circuit_;
   std::vector<nid_t, util::huge_page_allocator<nid_t>> counts_;
 };
 
-// A statement of the module body, the line counter before and after it, and the statement taken
-// apart as an assignment (its views point into `text_`, so a statement is never moved).
+// A statement of the module body with the line counter before and after it, taken apart as an
+// assignment (whose views point into `text_`, so a statement is never moved).
 struct Statement {
   std::string text_;
   siz_t before_ = 0;
   siz_t after_ = 0;
-  Assignment assignment_;
+  ResolvedAssignment resolved_;
 };
 
-// Reads the next statement into `statement` and starts fetching the map entries of the names it
-// uses: netlists name their signals in no order that memory could follow, so each lookup would
-// otherwise wait for memory.
+// Reads the next statement into `statement`, takes it apart and starts fetching the map entries of
+// the names it uses: netlists name their signals in no order that memory could follow, so each
+// lookup would otherwise wait for memory.
 void read_statement(std::istream& file, siz_t& lineno, std::string& buffer, const node_id_map& node_id,
                     Statement& statement) {
   statement.before_ = lineno;
   read_full_line(file, lineno, ';', buffer, statement.text_);
   statement.after_ = lineno;
-  statement.assignment_ = parse_assignment(trim(statement.text_));
-  node_id.prefetch(statement.assignment_.name_);
-  for (std::string_view operand : statement.assignment_.operands()) {
+  Assignment& assignment = statement.resolved_.assignment_;
+  assignment = parse_assignment(trim(statement.text_));
+  node_id.prefetch(assignment.name_);
+  for (std::string_view operand : assignment.operands()) {
     remove_tilde(operand);
     node_id.prefetch(operand);
   }
+}
+
+// Looks up the names of `statement`, whose map entries have arrived meanwhile, and starts fetching
+// the fan-out counts that building it will change.
+void resolve_statement(Statement& statement, const node_id_map& node_id, const FanoutCounts& fanouts) {
+  resolve(statement.resolved_, node_id);
+  for (const std::optional<arc_t>& source : statement.resolved_.sources_)
+    if (source) fanouts.prefetch(std::get<0>(*source));
 }
 
 }  // namespace
@@ -147,7 +179,7 @@ Circuit read_verilog(const std::filesystem::path& fname) {
   // Every output name is also a logic node's name, so the lookup fails only for a map built by hand;
   // it would be reported at the last line read.
   for (siz_t i = 0; i < header.outputs_.size(); ++i) {
-    const arc_t arc = find_name(node_id, header.outputs_[i], lineno);
+    const arc_t arc = found(node_id.find(header.outputs_[i]), header.outputs_[i], lineno);
     const nid_t id = circuit.emplace_node(util::string::concat("o-", i), gates::O);
     circuit[id].set_input(0, arc);
     circuit[std::get<0>(arc)].add_fanout(1);
@@ -213,13 +245,16 @@ bool read_assigns(std::istream& file, Circuit& circuit, siz_t& lineno, const nod
   bool sorted = true;
   std::string buffer;
   FanoutCounts fanouts(circuit);
-  // The statement being built and the next one, read ahead so that its names' map entries are
-  // fetched meanwhile. After "endmodule" the input has ended, so reading ahead changes neither the
-  // line counter nor what is printed.
-  std::array<Statement, 2> window;
+  // The statement being built and the next two, read ahead so that memory is fetched meanwhile: the
+  // map entries of the last one's names, the fan-out counts of the nodes that the middle one reads.
+  // After "endmodule" the input has ended, so reading ahead changes neither the line counter nor what
+  // is printed, and errors are still reported in statement order.
+  std::array<Statement, 3> window;
   read_statement(file, lineno, buffer, node_id, window[0]);
+  read_statement(file, lineno, buffer, node_id, window[1]);
+  resolve_statement(window[0], node_id, fanouts);
   for (std::size_t k = 0;; ++k) {
-    Statement& current = window[k % 2];
+    const Statement& current = window[k % 3];
     if (progress_due(current.before_, start)) print_progress(current.before_);
     const siz_t statement_line = current.before_ + 1;
     const std::string_view text = trim(current.text_);
@@ -230,16 +265,19 @@ bool read_assigns(std::istream& file, Circuit& circuit, siz_t& lineno, const nod
     }
     if (text.size() < 6 || !text.starts_with("assign"))
       throw ReadException("Unknown command. Is this circuit sequential?", statement_line);
-    read_statement(file, lineno, buffer, node_id, window[(k + 1) % 2]);
-    build_assignment(circuit, current.assignment_, statement_line, node_id, sorted,
+    read_statement(file, lineno, buffer, node_id, window[(k + 2) % 3]);
+    resolve_statement(window[(k + 1) % 3], node_id, fanouts);
+    build_assignment(circuit, current.resolved_, statement_line, sorted,
                      [&](nid_t source) { fanouts.count(source); });
   }
 }
 
 nid_t read_assign(Circuit& circuit, std::string_view line, siz_t lineno, const node_id_map& node_id,
                   bool& sorted) {
-  Assignment assignment = parse_assignment(line);
-  return build_assignment(circuit, assignment, lineno, node_id, sorted,
+  ResolvedAssignment resolved;
+  resolved.assignment_ = parse_assignment(line);
+  resolve(resolved, node_id);
+  return build_assignment(circuit, resolved, lineno, sorted,
                           [&](nid_t source) { circuit[source].add_fanout(1); });
 }
 
