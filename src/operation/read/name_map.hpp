@@ -43,6 +43,7 @@ class NameMap {
 
     std::string_view key() const;
   };
+  static_assert(sizeof(Entry) == 24, "an entry packs a key of 16 bytes and an arc into 24 bytes");
 
   // The entry where the search for a key of hash `hash` starts.
   siz_t home(std::uint64_t hash) const;

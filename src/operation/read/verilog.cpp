@@ -138,8 +138,9 @@ void read_statement(std::istream& file, siz_t& lineno, std::string& buffer, cons
   statement.before_ = lineno;
   read_full_line(file, lineno, ';', buffer, statement.text_);
   statement.after_ = lineno;
-  Assignment& assignment = statement.resolved_.assignment_;
-  assignment = parse_assignment(trim(statement.text_));
+  statement.resolved_ = ResolvedAssignment();
+  statement.resolved_.assignment_ = parse_assignment(trim(statement.text_));
+  const Assignment& assignment = statement.resolved_.assignment_;
   node_id.prefetch(assignment.name_);
   for (std::string_view operand : assignment.operands()) {
     remove_tilde(operand);

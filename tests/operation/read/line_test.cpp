@@ -5,9 +5,6 @@
 #include <sstream>
 #include <string>
 
-#include "netlist_file.hpp"
-#include "operation/read/exception.hpp"
-
 namespace {
 
 using namespace operation;
@@ -24,15 +21,6 @@ TEST(ReadNextLine, SkipsBlankAndCommentLinesButCountsThem) {
     EXPECT_EQ(read_next_line(file, lineno, buffer), "");
     EXPECT_EQ(lineno, 5U);
   }
-}
-
-TEST(ReadNextLine, CountsTrailingBlankLinesBeforeTheEnd) {
-  std::istringstream file("x\n\n// end\n");
-  siz_t lineno = 0;
-  std::string buffer;
-  EXPECT_EQ(read_next_line(file, lineno, buffer), "x");
-  EXPECT_EQ(read_next_line(file, lineno, buffer), "");
-  EXPECT_EQ(lineno, 3U);
 }
 
 TEST(ReadFullLine, JoinsAStatementAcrossLines) {
@@ -79,16 +67,6 @@ TEST(IgnoreCommand, SkipsUpToTheLineEndingTheStatement) {
   std::istringstream unfinished("a,\nb\n");
   ignore_command(unfinished, "top(", lineno, ';');
   EXPECT_EQ(lineno, 3U);
-}
-
-TEST(OpenNetlist, RefusesMissingFilesAndDirectories) {
-  const netlist_file::Temporary file("net.v", "x");
-  EXPECT_TRUE(open_netlist(file.path()).is_open());
-  const auto missing = file.path().parent_path() / "missing.v";
-  EXPECT_EQ(netlist_file::error_of<ReadException>([&] { open_netlist(missing); }),
-            "Could not open file `\"" + missing.string() + "\"`.");
-  EXPECT_EQ(netlist_file::error_of<ReadException>([&] { open_netlist(file.path().parent_path()); }),
-            "Could not open file `\"" + file.path().parent_path().string() + "\"`.");
 }
 
 }  // namespace

@@ -91,12 +91,13 @@ TEST(ReadTree, RefusesLinesOutsideTheFormat) {
   EXPECT_EQ(error_reading("a=I@0 b=I@1\ng=AND@0\nc=I\n"), "Input nodes should come second.");
 }
 
-TEST(ReadTree, RefusesAFileThatCannotBeOpenedButReadsAnEmptyOne) {
+TEST(ReadTree, RefusesWhatCannotBeOpenedButReadsAnEmptyFile) {
   const netlist_file::Temporary file("net.tree", "");
   EXPECT_EQ(read_tree(file.path()).size(), 1U);
   const auto missing = file.path().parent_path() / "missing.tree";
-  EXPECT_EQ(error_of<ReadException>([&] { read_tree(missing); }),
-            "Could not open file `\"" + missing.string() + "\"`.");
+  for (const auto& path : {missing, missing.parent_path()})
+    EXPECT_EQ(error_of<ReadException>([&] { read_tree(path); }),
+              "Could not open file `\"" + path.string() + "\"`.");
 }
 
 }  // namespace

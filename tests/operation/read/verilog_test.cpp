@@ -176,6 +176,34 @@ TEST(ReadAssign, DetectsTheGateFromTheShapeOfTheRightHandSide) {
   EXPECT_EQ(assigned("(b & a) ^ (b & d) ^ (a & d)"), "y = MAJ( b_0 , a_0 , d_0 )");
 }
 
+TEST(ReadVerilog, BuildsAssignmentsOfEveryFormInAnyMix) {
+  // Statements of different shapes follow one another, so each reuses the place of another shape.
+  const std::vector<std::string> rights = {"(a & b) | (a & c) | (b & c)",
+                                           "~d",
+                                           "a & ~b",
+                                           "(a & b) | (c & (a | b))",
+                                           "b ^ c",
+                                           "c | ~d",
+                                           "1'b1",
+                                           "~(a & d)",
+                                           "a"};
+  std::string body, wires;
+  for (std::size_t i = 0; i < rights.size(); ++i) {
+    wires += (i == 0 ? "" : ", ") + std::string("y") + std::to_string(i);
+    body += "assign y" + std::to_string(i) + " = " + rights[i] + ";\n";
+  }
+  const Circuit circuit =
+      read_text("module top(a, b, c, d);\ninput a, b, c, d;\nwire " + wires + ";\n" + body + "endmodule\n");
+  const strings lines = circuit_text::lines(circuit);
+  for (std::size_t i = 0; i < rights.size(); ++i) {
+    if (rights[i] == "1'b1") continue;  // constants are not in the small circuit of `assigned`
+    EXPECT_EQ(lines[5 + i], "y" + std::to_string(i) + assigned(rights[i]).substr(1)) << rights[i];
+  }
+  EXPECT_EQ(lines[11], "y6 = ( ~0_0 )");
+  EXPECT_EQ(circuit_text::fanout_counts(circuit),
+            (std::vector<nid_t>{1, 5, 4, 4, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
 TEST(ReadAssign, RefusesNearMissesOfTheGateForms) {
   for (const char* right :
        {"a & b & c", "a | b | c", "a & b | c", "a & & b", "a & b &", "(a & b) | (a & c) | (b & d)",
