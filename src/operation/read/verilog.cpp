@@ -46,8 +46,8 @@ node_id_map map_names(const Circuit& circuit) {
   return node_id;
 }
 
-// An assignment with its gate recognised and its names looked up, ready to be built. The lookups
-// report nothing: a missing name is reported when the assignment is built.
+// An assignment taken apart, with its gate recognised and its names looked up, ready to be built.
+// Nothing is reported before it is built, so that errors come in statement order.
 struct ResolvedAssignment {
   static constexpr std::size_t max_inputs = 3;  // the most inputs of a recognised gate
 
@@ -59,17 +59,24 @@ struct ResolvedAssignment {
   std::array<std::optional<arc_t>, max_inputs> sources_;  // what the operands' names stand for
 };
 
-// Recognises the gate of `resolved.assignment_` and looks up its names.
-void resolve(ResolvedAssignment& resolved, const node_id_map& node_id) {
+// Takes the statement `line` apart into `resolved`, recognises its gate and removes the inversion
+// marks from the names of the gate's inputs.
+void prepare(ResolvedAssignment& resolved, std::string_view line) {
+  resolved = ResolvedAssignment();
+  resolved.assignment_ = parse_assignment(line);
   resolved.gate_ = detect_gate(resolved.assignment_);
+  for (std::size_t i = 0; i < resolved.gate_.input_count(); ++i) {
+    resolved.names_[i] = resolved.assignment_.operands_[i];
+    resolved.marks_[i] = remove_tilde(resolved.names_[i]);
+  }
+}
+
+// Looks up the names of a prepared assignment whose gate was recognised.
+void look_up(ResolvedAssignment& resolved, const node_id_map& node_id) {
   if (resolved.gate_ == gates::NONE) return;
   resolved.target_ = node_id.find(resolved.assignment_.name_);
-  for (std::size_t i = 0; i < resolved.gate_.input_count(); ++i) {
-    std::string_view name = resolved.assignment_.operands_[i];
-    resolved.marks_[i] = remove_tilde(name);
-    resolved.names_[i] = name;
-    resolved.sources_[i] = node_id.find(name);
-  }
+  for (std::size_t i = 0; i < resolved.gate_.input_count(); ++i)
+    resolved.sources_[i] = node_id.find(resolved.names_[i]);
 }
 
 // The arc that `name` stood for in the map; throws ReadException "Unknown name `NAME`." at line
@@ -130,28 +137,25 @@ struct Statement {
   ResolvedAssignment resolved_;
 };
 
-// Reads the next statement into `statement`, takes it apart and starts fetching the map entries of
-// the names it uses: netlists name their signals in no order that memory could follow, so each
-// lookup would otherwise wait for memory.
+// Reads the next statement into `statement`, prepares it and starts fetching the map entries of the
+// names it uses: netlists name their signals in no order that memory could follow, so each lookup
+// would otherwise wait for memory.
 void read_statement(std::istream& file, siz_t& lineno, std::string& buffer, const node_id_map& node_id,
                     Statement& statement) {
   statement.before_ = lineno;
   read_full_line(file, lineno, ';', buffer, statement.text_);
   statement.after_ = lineno;
-  statement.resolved_ = ResolvedAssignment();
-  statement.resolved_.assignment_ = parse_assignment(trim(statement.text_));
-  const Assignment& assignment = statement.resolved_.assignment_;
-  node_id.prefetch(assignment.name_);
-  for (std::string_view operand : assignment.operands()) {
-    remove_tilde(operand);
-    node_id.prefetch(operand);
-  }
+  ResolvedAssignment& resolved = statement.resolved_;
+  prepare(resolved, trim(statement.text_));
+  if (resolved.gate_ == gates::NONE) return;
+  node_id.prefetch(resolved.assignment_.name_);
+  for (std::size_t i = 0; i < resolved.gate_.input_count(); ++i) node_id.prefetch(resolved.names_[i]);
 }
 
 // Looks up the names of `statement`, whose map entries have arrived meanwhile, and starts fetching
 // the fan-out counts that building it will change.
 void resolve_statement(Statement& statement, const node_id_map& node_id, const FanoutCounts& fanouts) {
-  resolve(statement.resolved_, node_id);
+  look_up(statement.resolved_, node_id);
   for (const std::optional<arc_t>& source : statement.resolved_.sources_)
     if (source) fanouts.prefetch(std::get<0>(*source));
 }
@@ -276,8 +280,8 @@ bool read_assigns(std::istream& file, Circuit& circuit, siz_t& lineno, const nod
 nid_t read_assign(Circuit& circuit, std::string_view line, siz_t lineno, const node_id_map& node_id,
                   bool& sorted) {
   ResolvedAssignment resolved;
-  resolved.assignment_ = parse_assignment(line);
-  resolve(resolved, node_id);
+  prepare(resolved, line);
+  look_up(resolved, node_id);
   return build_assignment(circuit, resolved, lineno, sorted,
                           [&](nid_t source) { circuit[source].add_fanout(1); });
 }
