@@ -30,6 +30,8 @@ bool recycles_last_input(Gate gate) { return gate.in(gates::REC2_AND, gates::REC
 
 // The output port that reference j of `count` references of a node of gate `gate` drives: port 0 for
 // the first, 1 for the others of a recycling gate, 2 for the last of a gate that recycles its last input.
+// It is always below the gate's output count (REC1 kinds have 2 ports, REC2 kinds 3) when the gate has
+// outputs at all; `build_line` refuses references of gates without outputs.
 pos_t referenced_port(Gate gate, std::size_t j, std::size_t count) {
   if (recycles_last_input(gate) && j + 1 == count) return 2;
   if (j == 0 || !recycles(gate)) return 0;
@@ -64,6 +66,11 @@ std::vector<arc_t> build_line(Circuit& circuit, TreeLine line, const std::vector
       throw ReadException(concat("Gate `", line.names_[t], "` reads more slots than the line before drives (",
                                  prev_line.size(), ")."),
                           lineno);
+    // Every reference drives a port of the gate: one without outputs has none to drive.
+    if (gate.output_count() == 0 && !offs.empty())
+      throw ReadException(
+          concat("Gate `", line.names_[t], "` has no output, but lists ", offs.size(), " references."),
+          lineno);
     if (offs.empty() && recycles(gate))
       throw ReadException(concat("Recycling gate `", line.names_[t], "` has no output reference."), lineno);
     for (const std::uint32_t slot : offs)

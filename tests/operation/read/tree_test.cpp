@@ -69,6 +69,8 @@ TEST(ReadTree, RecyclingGatesDriveTheirPortsInReferenceOrder) {
             (strings{"r = REC2.AND( a_0 , b_0 )", "s = REC1.OR( a_0 , b_0 )",
                      "t = REC2.MAJ( a_0 , b_0 , c_0 )", "o0 = O( r_0 )", "o1 = O( r_1 )", "o2 = O( r_2 )",
                      "o3 = O( s_0 )", "o4 = O( s_1 )", "o5 = O( s_1 )", "o6 = O( t_2 )"}));
+  for (const Node& node : circuit.nodes())
+    for (const auto& [source, port, inverted] : node.inputs()) EXPECT_LT(port, circuit.output_count(source));
 }
 
 TEST(ReadTree, UndrivenSlotsReadZeroAndTheLaterReferenceWins) {
@@ -88,6 +90,8 @@ TEST(ReadTree, RefusesLinesOutsideTheFormat) {
   EXPECT_EQ(error_reading("a=I@0,1\nw=W@3 r=REC1.AND\n"),
             "Line 2: Slot 3 of `w` is out of range (the line has 1 references).");
   EXPECT_EQ(error_reading("a=I@0,1\nr=REC1.AND\n"), "Line 2: Recycling gate `r` has no output reference.");
+  EXPECT_EQ(error_reading("a=I@0\no=O@0\n"), "Line 2: Gate `o` has no output, but lists 1 references.");
+  EXPECT_EQ(error_reading("u=?@0,1\n"), "Line 1: Gate `u` has no output, but lists 2 references.");
   EXPECT_EQ(error_reading("a=I@0 b=I@1\ng=AND@0\nc=I\n"), "Input nodes should come second.");
 }
 
