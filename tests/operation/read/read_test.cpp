@@ -43,3 +43,23 @@ TEST(Read, RefusesUnknownFormatsWithoutReading) {
 }
 
 }  // namespace
+
+namespace {
+
+// What `read` throws for a netlist that the circuit's own checks refuse.
+std::string circuit_fault_of(std::string_view name, std::string_view text) {
+  const netlist_file::Temporary file(name, text);
+  const netlist_file::CapturedStdout quiet;
+  return error_of<ReadException>([&] { read(file.path()); });
+}
+
+TEST(Read, CircuitFaultsOfTheNetlistAreReadErrors) {
+  EXPECT_EQ(
+      circuit_fault_of("twice.v",
+                       "module t(a, y);\ninput a;\noutput y;\nassign y = ~a;\nassign y = a;\nendmodule\n"),
+      "Cannot change gate, except from NONE.");
+  EXPECT_EQ(circuit_fault_of("gate.tree", "a=I@0\ny=FOO\n"), "Unknown gate `FOO`.");
+  EXPECT_EQ(circuit_fault_of("late.tree", "a=I@0,1\ng=AND@0 c=I@1\n"), "Input nodes should come second.");
+}
+
+}  // namespace
