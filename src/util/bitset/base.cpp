@@ -31,10 +31,8 @@ bitset::bitset(siz_t size, bool zeros, siz_t popcount)
 bitset bitset::from_words(siz_t size, std::span<const bck_t> words) {
   bitset result(size, false);
   if (size == 0) return result;
-  bitset_kernels::operands x{{words.data()}, {}, result.impl_->data_};
-  siz_t count = 0;
-  bitset_kernels::run(op::COPY, x, result.buckets(), result.last_mask(), &count);
-  result.impl_->popcount_ = count;
+  const bitset_kernels::operands x{{words.data()}, {}, result.impl_->data_};
+  result.impl_->popcount_ = bitset_kernels::run(op::COPY, x, result.buckets(), result.last_mask())[0];
   return result;
 }
 
@@ -108,8 +106,7 @@ std::array<siz_t, 4> bitset::pass(op o, std::initializer_list<const bitset*> ope
     }
     x.out = result.impl_->data_;
   }
-  std::array<siz_t, 4> counts{};
-  bitset_kernels::run(o, x, count_buckets(size), a.last_mask(), counts.data());
+  const std::array<siz_t, 4> counts = bitset_kernels::run(o, x, count_buckets(size), a.last_mask());
   if (out != nullptr) {
     result.impl_->popcount_ = counts[0];
     out->move_from(result);
@@ -227,9 +224,7 @@ std::array<siz_t, 4> bitset::AND_pairs_popcount(const bitset& a, const bitset& b
 
 siz_t bitset::popcount_range(const bck_t* begin, const bck_t* end) {
   if (begin == end) return 0;
-  siz_t count = 0;
-  bitset_kernels::run(op::COPY, {{begin}, {}, nullptr}, end - begin, ~bck_t{0}, &count);
-  return count;
+  return bitset_kernels::run(op::COPY, {{begin}, {}, nullptr}, end - begin, ~bck_t{0})[0];
 }
 
 void bitset::build_combinations(std::span<bitset> bsets, siz_t inputs) {

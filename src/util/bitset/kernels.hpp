@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // The word loops behind the bit-vector operations: the only code that knows about words, SIMD
@@ -23,7 +24,6 @@ enum class op : unsigned {
   MAJ_PAIRS,  // stores the majority, counts a & b, a & c, b & c and a & b & c (in this order)
 };
 inline constexpr unsigned op_count = 8;
-inline constexpr unsigned max_counts = 4;
 
 // The words of up to three operands, each read exclusive-or its mask, and where results go.
 struct operands {
@@ -32,10 +32,13 @@ struct operands {
   word_t* out;  // null: count only
 };
 
-// Combines words 0 to `words` - 1 (at least one), stores them when `x.out` is set and adds the
-// population counts of the counted words to `counts` (one entry, or four for MAJ_PAIRS).
+inline constexpr unsigned max_counts = 4;
+using counts_t = std::array<count_t, max_counts>;
+
+// Combines words 0 to `words` - 1 (at least one), stores them when `x.out` is set and returns the
+// population counts of the counted words (in the first entry, or all four for MAJ_PAIRS).
 // Bits of the last word outside `last_mask` are cleared in the operands before they are combined.
-void run(op o, const operands& x, std::uint64_t words, word_t last_mask, count_t* counts);
+counts_t run(op o, const operands& x, std::uint64_t words, word_t last_mask);
 
 // Fills tables[i] (2^inputs bits each, inputs below 64) with the values of variable i over all
 // combinations of `inputs` variables: bit j of table i is bit (inputs - 1 - i) of j. One thread per
