@@ -16,75 +16,61 @@ W majority(W a, W b, W c) {
   return (a & (b | c)) | (b & c);
 }
 
-struct copy_op {
-  static constexpr unsigned inputs = 1, counted = 1;
+// Operations that count the word they store.
+template <typename Op>
+struct counts_result {
+  static constexpr unsigned counted = 1;
+  template <typename W>
+  static void count(const W* x, W* c) {
+    c[0] = Op::result(x);
+  }
+};
+
+struct copy_op : counts_result<copy_op> {
+  static constexpr unsigned inputs = 1;
   template <typename W>
   static W result(const W* x) {
     return x[0];
   }
-  template <typename W>
-  static void count(const W* x, W* c) {
-    c[0] = result(x);
-  }
 };
 
-struct and_op {
-  static constexpr unsigned inputs = 2, counted = 1;
+struct and_op : counts_result<and_op> {
+  static constexpr unsigned inputs = 2;
   template <typename W>
   static W result(const W* x) {
     return x[0] & x[1];
   }
-  template <typename W>
-  static void count(const W* x, W* c) {
-    c[0] = result(x);
-  }
 };
 
-struct or_op {
-  static constexpr unsigned inputs = 2, counted = 1;
+struct or_op : counts_result<or_op> {
+  static constexpr unsigned inputs = 2;
   template <typename W>
   static W result(const W* x) {
     return x[0] | x[1];
   }
-  template <typename W>
-  static void count(const W* x, W* c) {
-    c[0] = result(x);
-  }
 };
 
-struct xor_op {
-  static constexpr unsigned inputs = 2, counted = 1;
+struct xor_op : counts_result<xor_op> {
+  static constexpr unsigned inputs = 2;
   template <typename W>
   static W result(const W* x) {
     return x[0] ^ x[1];
   }
-  template <typename W>
-  static void count(const W* x, W* c) {
-    c[0] = result(x);
-  }
 };
 
-struct and3_op {
-  static constexpr unsigned inputs = 3, counted = 1;
+struct and3_op : counts_result<and3_op> {
+  static constexpr unsigned inputs = 3;
   template <typename W>
   static W result(const W* x) {
     return x[0] & x[1] & x[2];
   }
-  template <typename W>
-  static void count(const W* x, W* c) {
-    c[0] = result(x);
-  }
 };
 
-struct maj_op {
-  static constexpr unsigned inputs = 3, counted = 1;
+struct maj_op : counts_result<maj_op> {
+  static constexpr unsigned inputs = 3;
   template <typename W>
   static W result(const W* x) {
     return majority(x[0], x[1], x[2]);
-  }
-  template <typename W>
-  static void count(const W* x, W* c) {
-    c[0] = result(x);
   }
 };
 
