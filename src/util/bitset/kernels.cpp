@@ -63,7 +63,10 @@ counts_t run_split(loop_fn loop, const operands& x, std::uint64_t words, word_t 
 }  // namespace
 
 counts_t run(op o, const operands& x, std::uint64_t words, word_t last_mask) {
-  return run_split(loops_of(active()).loops[static_cast<unsigned>(o)][x.out != nullptr], x, words, last_mask);
+  unsigned inverted = 0;
+  for (unsigned k = 0; k < 3; ++k) inverted |= (x.mask[k] != 0) << k;
+  const loop_fn loop = loops_of(active()).loops[static_cast<unsigned>(o)][x.out != nullptr][inverted];
+  return run_split(loop, x, words, last_mask);
 }
 
 void fill_combinations(word_t* const* tables, unsigned inputs) {

@@ -25,7 +25,8 @@ enum class op : unsigned {
 };
 inline constexpr unsigned op_count = 8;
 
-// The words of up to three operands, each read exclusive-or its mask, and where results go.
+// The words of up to three operands, each read exclusive-or its mask (0 or all ones), and where
+// results go.
 struct operands {
   const word_t* in[3];
   word_t mask[3];
@@ -71,9 +72,11 @@ void use_parallel_threshold(std::uint64_t words);
 using loop_fn = void (*)(const operands& x, std::uint64_t begin, std::uint64_t end, word_t end_mask,
                          count_t* counts);
 
-// One level's loops, by operation, counting only ([0]) or also storing ([1]).
+// One level's loops, by operation, counting only ([0]) or also storing ([1]), and by inverted
+// operands (bit k set: operand k complemented).
+inline constexpr unsigned max_inverted = 8;
 struct loop_table {
-  loop_fn loops[op_count][2];
+  std::array<std::array<std::array<loop_fn, max_inverted>, 2>, op_count> loops;
 };
 
 extern const loop_table generic_loops;
