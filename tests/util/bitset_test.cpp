@@ -191,6 +191,12 @@ TEST(Bitset, ResultReusesOnlyARecordItSolelyOwns) {
   EXPECT_EQ(bits_of(y), bits_of(a));
   bitset::XOR(x, b, x);
   EXPECT_EQ(bits_of(x), combine({combine({bits_of(a), bits_of(b)}, or_f), bits_of(b)}, xor_f));
+  // In place with a complemented operand: the bits past the size stay clear and uncounted.
+  const bits old_x = bits_of(x);
+  bitset::OR(x, ~b, x);
+  EXPECT_EQ(bits_of(x), combine({old_x, bits_of(~b)}, or_f));
+  EXPECT_EQ(x.popcount(), ones(bits_of(x)));
+  EXPECT_EQ(x.data(1) >> 1, 0U);
 }
 
 TEST(Bitset, CopiesShareAndMovesTakeOver) {

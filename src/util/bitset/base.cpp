@@ -89,6 +89,7 @@ std::array<siz_t, 4> bitset::pass(op o, std::initializer_list<const bitset*> ope
   // Everything is read from the operands before `out` changes: `out` may be one of them.
   const bitset& a = **operands.begin();
   const siz_t size = a.size();
+  const bck_t last_mask = a.last_mask();
   bitset_kernels::operands x{};
   unsigned k = 0;
   for (const bitset* operand : operands) {
@@ -106,7 +107,7 @@ std::array<siz_t, 4> bitset::pass(op o, std::initializer_list<const bitset*> ope
     }
     x.out = result.impl_->data_;
   }
-  const std::array<siz_t, 4> counts = bitset_kernels::run(o, x, count_buckets(size), a.last_mask());
+  const std::array<siz_t, 4> counts = bitset_kernels::run(o, x, count_buckets(size), last_mask);
   if (out != nullptr) {
     result.impl_->popcount_ = counts[0];
     out->move_from(result);
