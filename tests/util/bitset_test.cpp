@@ -152,6 +152,9 @@ TEST(Bitset, ShortcutsShareAnOperandAndAllocateNothing) {
   EXPECT_TRUE(bitset::OR(zeros, t, out).is(t));
   EXPECT_TRUE(bitset::XOR(zeros, t, out).is(t));
   EXPECT_TRUE(bitset::XOR(t, all_ones, out).is(~t));
+  EXPECT_EQ(bitset::XOR(zeros, all_ones, out).popcount(), size);
+  EXPECT_EQ(bitset::XOR(all_ones, zeros, out).popcount(), size);
+  EXPECT_EQ(bitset::XOR(all_ones, all_ones, out).popcount(), 0U);
   // The majority: equal operands win, complementary ones leave it to the third, constants reduce.
   EXPECT_TRUE(bitset::MAJ(t, u, t, out).is(t));
   EXPECT_TRUE(bitset::MAJ(t, u, ~t, out).is(u));

@@ -129,24 +129,32 @@ bitset& bitset::OR(const bitset& a, const bitset& b, bitset& out) {
   return out;
 }
 
+bool bitset::XOR_shortcut(const bitset& a, const bitset& b, bitset& out, siz_t* and_popcount) {
+  // A constant operand leaves the other, complemented when the constant is all ones; a & b is then
+  // 0 or the other's count. Both are taken before `out` changes: it may be one of the operands.
+  const bitset* constant = a.all_zeros()   ? &a
+                           : b.all_zeros() ? &b
+                           : a.all_ones()  ? &a
+                           : b.all_ones()  ? &b
+                                           : nullptr;
+  if (constant == nullptr) return false;
+  const bitset& other = constant == &a ? b : a;
+  const bool complement = constant->all_ones();
+  if (and_popcount != nullptr) *and_popcount = complement ? other.popcount() : 0;
+  out.share(other);
+  if (complement) out.flip();
+  return true;
+}
+
 bitset& bitset::XOR(const bitset& a, const bitset& b, bitset& out) {
-  siz_t and_popcount;
-  return XOR(a, b, out, and_popcount);
+  if (!XOR_shortcut(a, b, out, nullptr)) pass(op::XOR, {&a, &b}, &out);
+  return out;
 }
 
 bitset& bitset::XOR(const bitset& a, const bitset& b, bitset& out, siz_t& and_popcount) {
-  const siz_t pa = a.popcount(), pb = b.popcount();
-  if (a.all_zeros() || b.all_zeros()) {
-    and_popcount = 0;
-    return out.share(a.all_zeros() ? b : a);
-  }
-  if (a.all_ones() || b.all_ones()) {
-    and_popcount = a.all_ones() ? pb : pa;
-    out.share(a.all_ones() ? b : a);
-    out.flip();
-    return out;
-  }
+  if (XOR_shortcut(a, b, out, &and_popcount)) return out;
   // The pass counts a & b; the XOR's own count follows from it: |a ^ b| = |a| + |b| - 2 |a & b|.
+  const siz_t pa = a.popcount(), pb = b.popcount();
   and_popcount = pass(op::XOR_AND, {&a, &b}, &out)[0];
   out.impl_->popcount_ = pa + pb - 2 * and_popcount;
   return out;

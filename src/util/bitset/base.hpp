@@ -152,6 +152,8 @@ class bitset {
   bool sole_owner() const { return impl_->ref_.load(std::memory_order_acquire) == 1; }
   // Makes this handle a shared copy of `other` and returns it.
   bitset& share(const bitset& other);
+  // The shortcuts of XOR, also filling `and_popcount` when given; false when none applies.
+  static bool XOR_shortcut(const bitset& a, const bitset& b, bitset& out, siz_t* and_popcount);
   // The shortcuts of MAJ, also filling `and_popcounts` when given; false when none applies.
   static bool MAJ_shortcut(const bitset& a, const bitset& b, const bitset& c, bitset& out,
                            std::array<siz_t, 4>* and_popcounts);
