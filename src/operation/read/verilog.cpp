@@ -160,6 +160,14 @@ void resolve_statement(Statement& statement, const node_id_map& node_id, const F
     if (source) fanouts.prefetch(std::get<0>(*source));
 }
 
+// Refuses a circuit in which a declared name that no assignment gave a gate is read: such a node
+// has no output to read. Throws ReadException "Signal `NAME` is read but never assigned.".
+void check_reads_assigned(const Circuit& circuit) {
+  for (nid_t id = circuit.data_count(); id < circuit.transfer_count(); ++id)
+    if (circuit.gate(id) == gates::NONE && circuit.fanout_count(id) != 0)
+      throw ReadException(util::string::concat("Signal `", circuit.name(id), "` is read but never assigned."));
+}
+
 }  // namespace
 
 Circuit read_verilog(const std::filesystem::path& fname) {
@@ -190,6 +198,7 @@ Circuit read_verilog(const std::filesystem::path& fname) {
     circuit[std::get<0>(arc)].add_fanout(1);
   }
   util::vector::real_clear(header.outputs_);
+  check_reads_assigned(circuit);
   circuit.set_sorted(sorted);
   return circuit;
 }
