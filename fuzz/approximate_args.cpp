@@ -19,8 +19,8 @@ void read_values(const util::argparse::params& args) {
   (void)args.get<std::filesystem::path>("input");
   const std::string& type = args.get_ref("-filetype");
   fuzz::check(type.empty() || operation::supported_types.contains(type), "file type '", type, "' accepted");
-  for (const std::string option : {"-o", "-save-time", "-save-memory", "-save-ranks", "-save-energy",
-                                   "-save-entropy"})
+  for (const std::string option :
+       {"-o", "-save-time", "-save-memory", "-save-ranks", "-save-energy", "-save-entropy"})
     if (args.is_set(option)) (void)args.get<std::filesystem::path>(option);
 }
 

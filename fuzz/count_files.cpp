@@ -37,7 +37,8 @@ std::vector<std::string_view> split_files(std::string_view text) {
 void check_measurement(const CountTable& table, operation::nid_t nid) {
   const combs_vector& inp = table.combs(nid);
   const operation::Gate gate = table.gate(nid);
-  fuzz::check(inp.size() == std::size_t{1} << gate.input_count(), "gate ", nid, " has ", inp.size(), " counts");
+  fuzz::check(inp.size() == std::size_t{1} << gate.input_count(), "gate ", nid, " has ", inp.size(),
+              " counts");
   const gate_information info = measure_gate(gate, inp);
   mp_int inputs = 0, outputs = 0;
   for (const mp_int& count : inp) inputs += count;

@@ -14,7 +14,8 @@ namespace fuzz {
 // of arcs that read the node; a circuit marked sorted has every logic arc pointing backwards.
 inline void check_invariants(const operation::Circuit& circuit) {
   using namespace operation;
-  check(circuit.size() <= circuit.capacity(), "size ", circuit.size(), " above capacity ", circuit.capacity());
+  check(circuit.size() <= circuit.capacity(), "size ", circuit.size(), " above capacity ",
+        circuit.capacity());
   check(circuit.fixed_count() <= 1, "fixed nodes: ", circuit.fixed_count());
   check(std::uint64_t{circuit.transfer_count()} + circuit.output_count() == circuit.size(),
         "section counts do not add up to the size");

@@ -28,7 +28,8 @@ class scratch_file {
 
   // Replaces the file's contents with `text`; returns its path.
   const std::filesystem::path& write(std::string_view text) {
-    std::ofstream(path_, std::ios::binary | std::ios::trunc).write(text.data(), static_cast<std::streamsize>(text.size()));
+    std::ofstream(path_, std::ios::binary | std::ios::trunc)
+        .write(text.data(), static_cast<std::streamsize>(text.size()));
     return path_;
   }
 

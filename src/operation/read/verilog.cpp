@@ -165,7 +165,8 @@ void resolve_statement(Statement& statement, const node_id_map& node_id, const F
 void check_reads_assigned(const Circuit& circuit) {
   for (nid_t id = circuit.data_count(); id < circuit.transfer_count(); ++id)
     if (circuit.gate(id) == gates::NONE && circuit.fanout_count(id) != 0)
-      throw ReadException(util::string::concat("Signal `", circuit.name(id), "` is read but never assigned."));
+      throw ReadException(
+          util::string::concat("Signal `", circuit.name(id), "` is read but never assigned."));
 }
 
 }  // namespace
