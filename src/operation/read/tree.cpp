@@ -135,6 +135,8 @@ Circuit read_tree(const std::filesystem::path& fname) {
   std::vector<std::uint32_t> fanouts;
   nid_t nod_count = 0;
   parse_tree(fname, nod_names, nod_gates, nod_offs, nod_invs, fanouts, nod_count);
+  // An empty file describes no circuit: most likely its writer failed.
+  if (nod_count == 1) throw ReadException("File holds no nodes.");
 
   Circuit circuit(nod_count);
   circuit.emplace_node("0", gates::ZERO);
