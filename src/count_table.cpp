@@ -97,6 +97,14 @@ void add_counts(std::string_view field, combs_vector& combs, std::string_view na
   }
 }
 
+// Every line that fullsim writes ends with a line end, so a file that ends inside line `number`
+// (just read from `in`) was cut short: its last count may have lost digits.
+void check_line_end(const std::istream& in, const fs::path& file, siz_t number) {
+  if (in.eof()) {
+    throw CountFileException(file, number, "The file ends inside this line: it may be truncated.");
+  }
+}
+
 }  // namespace
 
 void CountTable::add_file(const fs::path& file) {
@@ -110,9 +118,13 @@ void CountTable::add_file(const fs::path& file) {
   std::string line;
   siz_t number = 1;
   nid_t rows = 0;
-  std::getline(in, line);  // the header
+  if (!std::getline(in, line)) {  // the header
+    throw CountFileException(file, 0, "The file is empty: even the header line is missing.");
+  }
+  check_line_end(in, file, number);
   while (std::getline(in, line)) {
     ++number;
+    check_line_end(in, file, number);
     if (util::string::trim(line).empty()) {
       continue;
     }
