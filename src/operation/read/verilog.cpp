@@ -244,6 +244,7 @@ std::deque<std::string> read_names(std::istream& file, std::string& buffer, std:
       std::string_view item = lsplit(line, ",", line);
       last = item.empty() ? '\0' : item.back();
       item = trim(item, trim_sv);
+      if (item.size() > limits::max_node_name) throw ReadException(name_too_long, lineno);
       if (!item.empty()) names.emplace_back(item);
     }
     if (last == ';') break;
