@@ -224,6 +224,9 @@ VerilogHeader read_header(std::istream& file, siz_t& lineno) {
       announce("reading wires");
       header.logic_ = read_names(file, buffer, rest, lineno);
     } else if (keyword == "assign") {
+      // The body is read from this line again, which a pipe cannot do.
+      if (position == std::streampos(-1))
+        throw ReadException("Cannot read the netlist from a pipe: give a regular file.");
       file.seekg(position);
       lineno = line_before;
       return header;

@@ -32,7 +32,8 @@ struct VerilogHeader {
 Circuit read_verilog(const std::filesystem::path& fname);
 
 // Reads the declarations up to the first "assign" line and puts the stream and `lineno` back to the
-// start of that line. A later list of the same kind replaces the earlier one.
+// start of that line; throws ReadException when the stream cannot go back (a pipe). A later list of
+// the same kind replaces the earlier one.
 VerilogHeader read_header(std::istream& file, siz_t& lineno);
 
 // Reads a comma-separated name list that starts with `line` (a view into `buffer`) and ends with the

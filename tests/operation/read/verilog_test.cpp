@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <istream>
 #include <numeric>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -133,6 +135,19 @@ TEST(ReadVerilog, RefusesAFileThatCannotBeOpened) {
   const auto missing = file.path().parent_path() / "missing.v";
   EXPECT_EQ(error_of<ReadException>([&] { read_verilog(missing); }),
             "Could not open file `\"" + missing.string() + "\"`.");
+}
+
+TEST(ReadVerilog, RefusesAStreamThatCannotGoBackToTheFirstAssignment) {
+  // A pipe: its position cannot be told or set.
+  struct forward_only : std::stringbuf {
+    using std::stringbuf::stringbuf;
+    pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override { return pos_type(-1); }
+  } pipe(example);
+  std::istream file(&pipe);
+  siz_t lineno = 0;
+  const netlist_file::CapturedStdout quiet;
+  EXPECT_EQ(error_of<ReadException>([&] { read_header(file, lineno); }),
+            "Cannot read the netlist from a pipe: give a regular file.");
 }
 
 TEST(ReadVerilog, PrintsProgressEveryTenThousandLines) {
