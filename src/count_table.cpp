@@ -119,7 +119,9 @@ void CountTable::add_file(const fs::path& file) {
   siz_t number = 1;
   nid_t rows = 0;
   if (!std::getline(in, line)) {  // the header
-    throw CountFileException(file, 0, "The file is empty: even the header line is missing.");
+    throw CountFileException(
+        file, 0,
+        in.bad() ? "Could not read the file." : "The file is empty: even the header line is missing.");
   }
   check_line_end(in, file, number);
   while (std::getline(in, line)) {

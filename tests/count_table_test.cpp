@@ -110,7 +110,8 @@ TEST_F(CountTableTest, AnUnreadableOrEmptyFileIsAnError) {
   for (const auto& [path, message] :
        {std::pair{dir_ / "missing.csv", "Could not open the file."},
         std::pair{dir_, "Could not open the file."},
-        std::pair{dir_ / "empty.csv", "The file is empty: even the header line is missing."}}) {
+        std::pair{dir_ / "empty.csv", "The file is empty: even the header line is missing."},
+        std::pair{fs::path("/proc/self/mem"), "Could not read the file."}}) {
     try {
       table.add_file(path);
       ADD_FAILURE() << path;

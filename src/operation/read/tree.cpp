@@ -126,6 +126,7 @@ void parse_tree(const std::filesystem::path& fname, multi<std::string>& nod_name
       references += static_cast<std::uint32_t>(offs.back().size());
     }
   }
+  check_read_error(file);
 }
 
 Circuit read_tree(const std::filesystem::path& fname) {

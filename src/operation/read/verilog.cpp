@@ -231,6 +231,7 @@ VerilogHeader read_header(std::istream& file, siz_t& lineno) {
       lineno = line_before;
       return header;
     } else {
+      check_read_error(file);
       throw ReadException("File ended with no assignments.", lineno);
     }
   }
@@ -252,7 +253,10 @@ std::deque<std::string> read_names(std::istream& file, std::string& buffer, std:
     }
     if (last == ';') break;
     line = read_next_line(file, lineno, buffer);
-    if (line.empty()) throw ReadException("File ended inside a name list.", lineno);
+    if (line.empty()) {
+      check_read_error(file);
+      throw ReadException("File ended inside a name list.", lineno);
+    }
   }
   print_progress(lineno);
   std::cout << std::endl;
@@ -282,8 +286,10 @@ bool read_assigns(std::istream& file, Circuit& circuit, siz_t& lineno, const nod
       std::cout << std::endl;
       return sorted;
     }
-    if (text.size() < 6 || !text.starts_with("assign"))
+    if (text.size() < 6 || !text.starts_with("assign")) {
+      check_read_error(file);
       throw ReadException("Unknown command. Is this circuit sequential?", statement_line);
+    }
     read_statement(file, lineno, buffer, node_id, window[(k + 2) % 3]);
     resolve_statement(window[(k + 1) % 3], node_id, fanouts);
     build_assignment(circuit, current.resolved_, statement_line, sorted,

@@ -103,6 +103,8 @@ TEST(ReadTree, RefusesWhatCannotBeOpenedAndFilesWithoutNodes) {
   for (const auto& path : {missing, missing.parent_path()})
     EXPECT_EQ(error_of<ReadException>([&] { read_tree(path); }),
               "Could not open file `\"" + path.string() + "\"`.");
+  // Reading this file fails with an input/output error, which must not pass for its end.
+  EXPECT_EQ(error_of<ReadException>([] { read_tree("/proc/self/mem"); }), "Could not read the file.");
 }
 
 }  // namespace

@@ -135,6 +135,8 @@ TEST(ReadVerilog, RefusesAFileThatCannotBeOpened) {
   const auto missing = file.path().parent_path() / "missing.v";
   EXPECT_EQ(error_of<ReadException>([&] { read_verilog(missing); }),
             "Could not open file `\"" + missing.string() + "\"`.");
+  const netlist_file::CapturedStdout quiet;
+  EXPECT_EQ(error_of<ReadException>([] { read_verilog("/proc/self/mem"); }), "Could not read the file.");
 }
 
 TEST(ReadVerilog, RefusesAStreamThatCannotGoBackToTheFirstAssignment) {
