@@ -27,6 +27,12 @@ std::uint64_t current() {
   return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
+std::uint64_t physical() {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  return pages < 0 ? 0
+                   : static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+}
+
 bool limit(std::uint64_t bytes) {
   const rlimit address_space{static_cast<rlim_t>(bytes), RLIM_INFINITY};
   return setrlimit(RLIMIT_AS, &address_space) == 0;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "operation/circuit.hpp"
+#include "simulation/input_split.hpp"
+
+namespace simulation {
+
+// The most value tables with storage of their own that a run of `circuit` keeps at once, beside
+// the use inputs' tables and the shared all-zero table. With the cache every logic table
+// persists; without it a table lives from its gate's evaluation to its last reader (or into the
+// next batch when no logic node reads it). Constant tables, which share storage, are not
+// foreseen, so this is an upper bound.
+std::uint64_t logic_tables_alive(const operation::Circuit& circuit, bool use_cache, bool watch_changes);
+
+// The bytes one value table of 2^use_bits bits takes, its record included.
+std::uint64_t table_bytes(std::uint32_t use_bits);
+
+// Throws `tables_too_large` when `logic_tables` tables (plus the use inputs' and the zero table) of
+// 2^use_bits bits, on top of `in_use` bytes already resident, exceed the physical memory
+// or `memory_limit`; the message says how much they need and which "-use-bits" would fit.
+void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, std::uint64_t in_use,
+                        std::uint64_t physical_memory, std::optional<std::uint64_t> memory_limit);
+
+}  // namespace simulation
