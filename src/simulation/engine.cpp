@@ -20,6 +20,10 @@ namespace {
 
 constexpr std::string_view separator = ": time = ";
 
+// Below this many nodes the readers are counted on the calling thread: a parallel region costs
+// more than the count.
+constexpr std::int64_t parallel_count_threshold = std::int64_t{1} << 16;
+
 std::uint64_t decimal_digits(std::uint64_t value) { return std::to_string(value).size(); }
 
 // Makes `table` share `source`'s storage (a no-op when it already does).
@@ -154,7 +158,7 @@ void engine::count_readers() {
   state_.clear_output_counters();
   nid_t** counter = state_.output_counter();
   const std::int64_t tra_count = circuit_.transfer_count();
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (tra_count >= parallel_count_threshold)
   for (std::int64_t n = 0; n < tra_count; ++n)
     for (const arc_t& arc : circuit_[static_cast<nid_t>(n)].inputs()) {
 #pragma omp atomic
