@@ -7,6 +7,7 @@
 #include "util/phase.hpp"
 #include "util/resources.hpp"
 #include "util/string.hpp"
+#include "util/vector.hpp"
 
 namespace simulation {
 
@@ -176,6 +177,7 @@ bool engine::run_gates() {
   for (nid_t n = dat_count; n < tra_count; ++n) {
     const operation::Node& node = circuit_[n];
     outcome_.gate_iter = n - dat_count;
+    if (!spare_.empty()) lend_spare(node, tables[n]);
     node(n, tables, split_.max_combs, local_combs[n], same, config_.watch_changes);
     settle_outputs(n, node.output_count());
     if (combs[n] != nullptr) {
@@ -204,8 +206,25 @@ void engine::release_read_tables(const operation::Node& node) {
   tab_t*** tables = state_.tables();
   for (const arc_t& arc : node.inputs()) {
     const auto [m, p, inverted] = arc;
-    if (m >= circuit_.data_count() && --counter[m][p] == 0) tables[m][p]->free();
+    if (m >= circuit_.data_count() && --counter[m][p] == 0) recycle(*tables[m][p]);
   }
+}
+
+void engine::recycle(tab_t& table) {
+  if (table.size() != 0 && !table.same_impl(zero_)) {
+    spare_.emplace_back().move_from(table);
+  } else {
+    table.free();
+  }
+}
+
+void engine::lend_spare(const operation::Node& node, tab_t** own) {
+  // The port the gate computes: none for a wire, port 1 of a recycling gate, else port 0.
+  if (node.gate() == operation::gates::WIRE) return;
+  tab_t& computed = *own[node.output_count() > 1 ? 1 : 0];
+  if (computed.size() != 0) return;
+  computed.move_from(spare_.back());
+  spare_.pop_back();
 }
 
 void engine::write_results(const result_files& files) const {
@@ -220,6 +239,7 @@ void engine::free_memory() {
 
 void engine::free() {
   state_.free();
+  util::vector::real_clear(spare_);
   zero_.free();
   shannon_[0].free();
   shannon_[1].free();

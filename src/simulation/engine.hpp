@@ -72,6 +72,11 @@ class engine {
   void settle_outputs(operation::nid_t n, operation::pos_t ports);
   // Drops a node's reads: a table whose last reader of the batch has run is released.
   void release_read_tables(const operation::Node& node);
+  // Releases a table without the cache, keeping its storage as a spare for the next evaluation.
+  void recycle(operation::tab_t& table);
+  // Gives the port that `node` computes a spare storage when it has none, so that the gate
+  // overwrites it instead of allocating a new one.
+  void lend_spare(const operation::Node& node, operation::tab_t** own);
 
   const operation::Circuit& circuit_;
   std::vector<std::uint32_t> order_;  // input indices, then (from "building bitsets") positions
@@ -82,6 +87,7 @@ class engine {
   node_state state_;
   operation::tab_t zero_;                    // all 0, of 2^use_bits bits
   std::array<operation::tab_t, 2> shannon_;  // shared copies of zero_: as is, and complemented
+  std::vector<operation::tab_t> spare_;      // storage of released tables, without the cache
   progress progress_;
   outcome outcome_;
 };
