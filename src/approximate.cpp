@@ -9,7 +9,7 @@
 
 #include "operation/circuit.hpp"
 #include "operation/read/read.hpp"
-#include "operation/read/sort.hpp"
+#include "operation/read/topological_sort.hpp"
 #include "util/argparse/base.hpp"
 #include "util/entry.hpp"
 #include "util/output_file.hpp"
