@@ -82,6 +82,45 @@ operation::nid_t Reach::count_col(nid_t col, nid_t start) const {
   return total;
 }
 
+std::vector<operation::nid_t> Reach::count_cols(nid_t start) const {
+  const nid_t words = buckets();
+  std::vector<nid_t> totals(siz_t{words} * bits, 0);
+  if (start < height_) {
+    // Eight byte-lane counters per word: lanes[w * 8 + b] counts in its byte l the rows whose bit
+    // 8 * l + b of word w is set. A byte holds up to 255, so the rows go in blocks of 255.
+    constexpr nid_t block = 255;
+    constexpr bck_t low_bits = 0x0101010101010101ULL;
+    const nid_t blocks = (height_ - start - 1) / block + 1;
+#pragma omp parallel
+    {
+      std::vector<nid_t> counts(totals.size(), 0);
+      std::vector<bck_t> lanes(siz_t{words} * 8);
+#pragma omp for schedule(static)
+      for (nid_t k = 0; k < blocks; ++k) {
+        std::fill(lanes.begin(), lanes.end(), 0);
+        const nid_t first = start + k * block;
+        const nid_t last = height_ - first > block ? first + block : height_;
+        for (nid_t r = first; r < last; ++r) {
+          const bck_t* cells = row(r);
+          for (nid_t w = 0; w < words; ++w)
+            for (nid_t b = 0; b < 8; ++b) lanes[siz_t{w} * 8 + b] += (cells[w] >> b) & low_bits;
+        }
+        for (nid_t w = 0; w < words; ++w)
+          for (nid_t b = 0; b < 8; ++b)
+            for (nid_t l = 0; l < 8; ++l)
+              counts[siz_t{w} * bits + 8 * l + b] += (lanes[siz_t{w} * 8 + b] >> (8 * l)) & 0xff;
+      }
+      for (std::size_t c = 0; c < counts.size(); ++c)
+        if (counts[c] != 0) {
+#pragma omp atomic
+          totals[c] += counts[c];
+        }
+    }
+  }
+  totals.resize(width_);
+  return totals;
+}
+
 void Reach::copy(nid_t out, nid_t a) {
   if (out != a) std::copy_n(row(a), buckets(), row(out));
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "operation/operation.hpp"
 
@@ -47,6 +48,9 @@ class Reach {
   nid_t count(nid_t idx) const;
   // Number of rows r with start <= r < height whose cell (r, col) is set.
   nid_t count_col(nid_t col, nid_t start) const;
+  // `count_col(col, start)` of every column, in one parallel pass over the rows instead of one pass
+  // per column.
+  std::vector<nid_t> count_cols(nid_t start) const;
   // Row `out` becomes a copy of row `a` (out may equal a).
   void copy(nid_t out, nid_t a);
   // Row `out` becomes row `a` OR row `b` (out may equal a or b).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <utility>
 
 TEST(ReachLayout, RowsArePaddedToWholeWords) {
@@ -31,6 +32,22 @@ TEST(ReachCount, CountsRowsAndColumns) {
   EXPECT_EQ(reach.count_col(99, 0), 2u);
   EXPECT_EQ(reach.count_col(99, 1), 1u);
   EXPECT_EQ(reach.count_col(99, 4), 0u);
+}
+
+TEST(ReachCount, AllColumnsInOnePassMatchColumnByColumn) {
+  std::mt19937 random(7);
+  // 600 rows span several blocks of the byte-lane counters; the widths cover partial and whole words.
+  for (const Reach::nid_t width : {0u, 1u, 64u, 65u, 130u}) {
+    Reach reach(width, 600);
+    for (Reach::nid_t row = 0; row < 600; ++row)
+      for (Reach::nid_t col = 0; col < width; ++col)
+        if (random() % 3 != 0 || row < 300) reach.set(row, col);
+    for (const Reach::nid_t start : {0u, 7u, 599u, 600u}) {
+      const std::vector<Reach::nid_t> counts = reach.count_cols(start);
+      ASSERT_EQ(counts.size(), width);
+      for (Reach::nid_t col = 0; col < width; ++col) ASSERT_EQ(counts[col], reach.count_col(col, start));
+    }
+  }
 }
 
 TEST(ReachRows, CopyAndUnionWorkInPlace) {

@@ -1,12 +1,30 @@
 #include "util/string.hpp"
 
+#include <algorithm>
+
 namespace util::string {
 
 std::string_view ref_sv;
 
+namespace {
+
+// Whether `c` belongs to the character set `chars`. The sets are a handful of characters, for which
+// a plain loop is much faster than the library's call per character of the text.
+bool in_set(char c, std::string_view chars) {
+  for (const char member : chars)
+    if (member == c) return true;
+  return false;
+}
+
+}  // namespace
+
 std::string_view lsplit(std::string_view text, std::string_view delims, std::string_view& rest) {
-  const auto cut = text.find_first_of(delims);
-  if (cut == std::string_view::npos) {
+  const auto cut = delims.size() == 1
+                       ? text.find(delims.front())
+                       : static_cast<std::size_t>(std::find_if(text.begin(), text.end(),
+                                                               [&](char c) { return in_set(c, delims); }) -
+                                                  text.begin());
+  if (cut >= text.size()) {
     rest = {};
     return text;
   }
@@ -23,13 +41,13 @@ std::vector<std::string_view> lsplit_all(std::string_view text, std::string_view
 }
 
 std::string_view ltrim(std::string_view text, std::string_view chars) {
-  const auto first = text.find_first_not_of(chars);
-  return first == std::string_view::npos ? std::string_view{} : text.substr(first);
+  while (!text.empty() && in_set(text.front(), chars)) text.remove_prefix(1);
+  return text;
 }
 
 std::string_view rtrim(std::string_view text, std::string_view chars) {
-  const auto last = text.find_last_not_of(chars);
-  return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
+  while (!text.empty() && in_set(text.back(), chars)) text.remove_suffix(1);
+  return text;
 }
 
 std::string_view trim(std::string_view text, std::string_view chars) {

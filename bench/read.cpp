@@ -1,0 +1,116 @@
+// Reading large Verilog netlists: a generated and-inverter-graph netlist of N assignments (two-input
+// ANDs with inversions, wires named nNNN, escaped input and output names; about 48 bytes per
+// assignment with its wire declaration, like the real netlists) is read with `operation::read`.
+// Reports the read rate in bytes per second and the process's peak resident bytes per gate
+// (getrusage, so it includes the process's baseline). The reader's progress text is discarded;
+// releasing the circuit is not timed. Run one size per process for a clean peak:
+//
+//   bench_read --benchmark_filter='/1000000/'
+
+#include "operation/read/read.hpp"
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <ostream>
+#include <string>
+
+#include "util/resources.hpp"
+#include "util/stream.hpp"
+
+namespace {
+
+constexpr std::uint64_t input_count = 1000;
+constexpr std::uint64_t output_count = 1000;
+constexpr std::uint64_t names_per_line = 10;
+
+// A well-mixed 64-bit hash of x (splitmix64), the source of every random choice.
+std::uint64_t mix(std::uint64_t x) {
+  x += 0x9e3779b97f4a7c15ULL;
+  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
+  return x ^ (x >> 31);
+}
+
+// A signal's name: inputs are "\\a[s] " (escaped, as synthesis tools write bus bits), the rest "nS".
+struct Signal {
+  std::uint64_t s;
+};
+std::ostream& operator<<(std::ostream& out, Signal signal) {
+  if (signal.s < input_count) return out << "\\a[" << signal.s << "] ";
+  return out << 'n' << signal.s;
+}
+
+// An output's name "\\y[o] ".
+struct Output {
+  std::uint64_t o;
+};
+std::ostream& operator<<(std::ostream& out, Output output) { return out << "\\y[" << output.o << "] "; }
+
+// Writes a list statement "  KEYWORD first, …;" with `names_per_line` names per line.
+template <typename Name>
+void write_list(std::ostream& out, const char* keyword, std::uint64_t first, std::uint64_t count) {
+  out << "  " << keyword << ' ';
+  for (std::uint64_t i = 0; i < count; ++i)
+    out << Name{first + i} << (i + 1 == count ? ";\n" : (i + 1) % names_per_line == 0 ? ",\n    " : ", ");
+}
+
+// Writes a module of `assigns` assignments: wires first, then one AND per output; every AND reads a
+// recent signal and one from anywhere before it, each possibly inverted.
+void write_netlist(const std::filesystem::path& path, std::uint64_t assigns) {
+  std::ofstream out(path);
+  const std::uint64_t wires = assigns - output_count, signals = input_count + wires;
+  out << "// generated and-inverter graph\nmodule top ( x, y );\n";
+  write_list<Signal>(out, "input", 0, input_count);
+  write_list<Output>(out, "output", 0, output_count);
+  write_list<Signal>(out, "wire", input_count, wires);
+  for (std::uint64_t g = 0; g < assigns; ++g) {
+    const std::uint64_t before = std::min(input_count + g, signals), hash = mix(g);
+    const Signal near{before - 1 - hash % std::min<std::uint64_t>(before, 1000)};
+    const Signal far{(hash >> 20) % before};
+    out << "  assign ";
+    if (g < wires)
+      out << Signal{input_count + g};
+    else
+      out << Output{g - wires};
+    out << " = " << ((hash >> 60) & 1 ? "~" : "") << near << " & " << ((hash >> 61) & 1 ? "~" : "") << far
+        << ";\n";
+  }
+  out << "endmodule\n";
+}
+
+void BM_ReadVerilog(benchmark::State& state) {
+  const auto assigns = static_cast<std::uint64_t>(state.range(0));
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("bench_read_" + std::to_string(getpid()) + ".v");
+  write_netlist(path, assigns);
+  std::streambuf* const console = std::cout.rdbuf(util::null_ostr.rdbuf());
+  for (auto _ : state) {
+    operation::Circuit circuit = operation::read(path);
+    state.PauseTiming();  // releasing the circuit is not part of reading it
+    circuit.free();
+    state.ResumeTiming();
+  }
+  std::cout.rdbuf(console);
+  const auto file_bytes = static_cast<std::int64_t>(std::filesystem::file_size(path));
+  std::filesystem::remove(path);
+  state.SetBytesProcessed(state.iterations() * file_bytes);
+  state.counters["file_MB"] = static_cast<double>(file_bytes) / 1e6;
+  state.counters["peak_B_per_gate"] = static_cast<double>(util::rss::peak()) / static_cast<double>(assigns);
+}
+
+}  // namespace
+
+BENCHMARK(BM_ReadVerilog)
+    ->Arg(1000000)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

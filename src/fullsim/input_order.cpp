@@ -1,0 +1,64 @@
+#include "fullsim/input_order.hpp"
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+#include "fullsim/phase.hpp"
+#include "reach.hpp"
+#include "util/string.hpp"
+
+namespace fullsim {
+
+using operation::Circuit;
+using operation::nid_t;
+
+namespace {
+
+// Sorts `order` so that key[entry] ascends, keeping the relative order of equal keys.
+void sort_by_key(std::vector<nid_t>& order, const std::vector<nid_t>& key) {
+  std::stable_sort(order.begin(), order.end(), [&](nid_t a, nid_t b) { return key[a] < key[b]; });
+}
+
+}  // namespace
+
+std::vector<nid_t> reach_counts(const Circuit& circ, const std::vector<nid_t>& ranks) {
+  const nid_t fix_count = circ.fixed_count();
+  const nid_t inp_count = circ.input_count();
+  Reach reach(inp_count, circ.transfer_count());
+  for (nid_t k = 0; k < inp_count; ++k) reach.set(fix_count + k, k);
+  // The logic levels in order: every row is complete before a reader of its node takes it.
+  const nid_t first_logic = ranks[1];
+  const nid_t end_logic = ranks[ranks.size() - 2];
+  for (nid_t n = first_logic; n < end_logic; ++n)
+    for (const auto& [source, port, inverted] : circ[n].inputs()) reach.make_union(n, n, source);
+  return reach.count_cols(0);
+}
+
+void reach_sort(const Circuit& circ, const std::vector<nid_t>& ranks, std::vector<nid_t>& order) {
+  sort_by_key(order, reach_counts(circ, ranks));
+}
+
+void fanout_sort(const Circuit& circ, std::vector<nid_t>& order) {
+  std::vector<nid_t> fanouts(circ.input_count());
+  for (nid_t k = 0; k < circ.input_count(); ++k) fanouts[k] = circ.fanout_count(circ.fixed_count() + k);
+  sort_by_key(order, fanouts);
+}
+
+std::vector<nid_t> order_inputs(const Circuit& circ, const std::vector<nid_t>& ranks, std::string_view method,
+                                std::ostream& out) {
+  std::vector<nid_t> order(circ.input_count());
+  std::iota(order.begin(), order.end(), nid_t{0});
+  if (method == "reach") {
+    const util::phase finding = phase("finding inputs' reach", out);
+    reach_sort(circ, ranks, order);
+    finding.end();
+  } else if (method == "fanouts") {
+    fanout_sort(circ, order);
+  } else if (method != "no") {
+    throw std::invalid_argument(util::string::concat("Unknown input order `", method, "`."));
+  }
+  return order;
+}
+
+}  // namespace fullsim

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "operation/circuit.hpp"
+
+namespace fullsim {
+
+// The orderings below sort input indices (k: the input at position fixed_count() + k of the sorted
+// circuit) by a key, ascending. Inputs with equal keys keep their relative order, so every worker of
+// a job, on any machine and with any build, arrives at the same order.
+
+// How many constant, input and logic nodes each input reaches (itself included), by input index.
+// The circuit must be sorted and `ranks` its rank list.
+std::vector<operation::nid_t> reach_counts(const operation::Circuit& circ,
+                                           const std::vector<operation::nid_t>& ranks);
+
+// Sorts `order` by the inputs' reach counts.
+void reach_sort(const operation::Circuit& circ, const std::vector<operation::nid_t>& ranks,
+                std::vector<operation::nid_t>& order);
+
+// Sorts `order` by the fan-out counts of the input nodes.
+void fanout_sort(const operation::Circuit& circ, std::vector<operation::nid_t>& order);
+
+// The input indices in the order that `method` names: "no" (index order), "reach" (`reach_sort`, in
+// the timed phase "finding inputs' reach" printed on `out`) or "fanouts" (`fanout_sort`). Throws
+// std::invalid_argument for any other method.
+std::vector<operation::nid_t> order_inputs(const operation::Circuit& circ,
+                                           const std::vector<operation::nid_t>& ranks,
+                                           std::string_view method, std::ostream& out = std::cout);
+
+}  // namespace fullsim

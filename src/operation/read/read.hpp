@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "operation/circuit.hpp"
+
+namespace operation {
+
+// The netlist formats `read` understands: "verilog" and "tree" (the choices of a file-type option).
+extern const std::unordered_set<std::string> supported_types;
+
+// Reads the netlist `fname` in the format `filetype`, or, when it is empty, the format its extension
+// names (".v": verilog, ".tree": tree). Throws ReadException "Unknown file format for `PATH`." for
+// any other format; the readers' own errors pass through.
+Circuit read(const std::filesystem::path& fname, std::string_view filetype = {});
+
+}  // namespace operation

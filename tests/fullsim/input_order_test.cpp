@@ -1,0 +1,90 @@
+#include "fullsim/input_order.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "../operation/circuit_text.hpp"
+#include "operation/read/topological_sort.hpp"
+
+namespace {
+
+using operation::Circuit;
+using operation::nid_t;
+using order_t = std::vector<nid_t>;
+
+Circuit sorted(const std::vector<std::string>& lines) {
+  Circuit circ = circuit_text::parse(lines);
+  operation::sort_topologically(circ);
+  return circ;
+}
+
+// i1 reaches g0, g1 and g2; i0 and i2 two gates each; i3 none. The constant is read, so the inputs'
+// node positions start at 1.
+Circuit small_circuit() {
+  return sorted({"0 = 0", "i0 = I", "i1 = I", "i2 = I", "i3 = I", "g0 = AND( i0_0 , i1_0 )",
+                 "g1 = OR( g0_0 , ~i2_0 )", "g2 = XOR( i1_0 , 0_0 )", "g3 = MAJ( g2_0 , i2_0 , g1_0 )",
+                 "o0 = O( g3_0 )", "o1 = O( g1_0 )"});
+}
+
+// Inputs 0 to `inputs` - 1; each odd one feeds a gate of its own twice, each even one nothing.
+Circuit odd_inputs_read(nid_t inputs) {
+  std::vector<std::string> lines;
+  for (nid_t k = 0; k < inputs; ++k) lines.push_back("i" + std::to_string(k) + " = I");
+  for (nid_t k = 1; k < inputs; k += 2)
+    lines.push_back("g" + std::to_string(k) + " = AND( i" + std::to_string(k) + "_0 , ~i" +
+                    std::to_string(k) + "_0 )");
+  for (nid_t k = 1; k < inputs; k += 2)
+    lines.push_back("o" + std::to_string(k) + " = O( g" + std::to_string(k) + "_0 )");
+  return sorted(lines);
+}
+
+// Even indices ascending, then odd ones ascending.
+order_t evens_then_odds(nid_t inputs) {
+  order_t order;
+  for (nid_t k = 0; k < inputs; k += 2) order.push_back(k);
+  for (nid_t k = 1; k < inputs; k += 2) order.push_back(k);
+  return order;
+}
+
+order_t order_of(const Circuit& circ, const std::string& method) {
+  std::ostringstream console;
+  return fullsim::order_inputs(circ, circ.get_ranks(), method, console);
+}
+
+TEST(InputOrder, ReachCountsNodesReachedIncludingTheInput) {
+  const Circuit circ = small_circuit();
+  ASSERT_EQ(circ.fixed_count(), 1u);
+  // i0: g0 g1 g3; i1: g0 g1 g2 g3; i2: g1 g3; i3: itself only.
+  EXPECT_EQ(fullsim::reach_counts(circ, circ.get_ranks()), (order_t{4, 5, 3, 1}));
+  EXPECT_EQ(order_of(circ, "reach"), (order_t{3, 2, 0, 1}));
+  // Fan-outs: i0 1, i1 2, i2 2, i3 0; i1 and i2 tie and keep their index order.
+  EXPECT_EQ(order_of(circ, "fanouts"), (order_t{3, 0, 1, 2}));
+  EXPECT_EQ(order_of(circ, "no"), (order_t{0, 1, 2, 3}));
+}
+
+TEST(InputOrder, EqualKeysKeepIndexOrder) {
+  // Many equal keys, over more than two words of the reach matrix: an unstable sort would mix them.
+  const Circuit circ = odd_inputs_read(150);
+  EXPECT_EQ(order_of(circ, "reach"), evens_then_odds(150));
+  EXPECT_EQ(order_of(circ, "fanouts"), evens_then_odds(150));
+  const Circuit no_logic = sorted({"a = I", "b = I", "c = I", "o = O( b_0 )"});
+  EXPECT_EQ(fullsim::reach_counts(no_logic, no_logic.get_ranks()), (order_t{1, 1, 1}));
+  EXPECT_EQ(order_of(no_logic, "reach"), (order_t{0, 1, 2}));
+}
+
+TEST(InputOrder, OnlyReachOrderIsATimedPhase) {
+  const Circuit circ = small_circuit();
+  std::ostringstream console;
+  fullsim::order_inputs(circ, circ.get_ranks(), "fanouts", console);
+  EXPECT_EQ(console.str(), "");
+  fullsim::order_inputs(circ, circ.get_ranks(), "reach", console);
+  EXPECT_TRUE(console.str().starts_with("finding inputs' reach\nfinding inputs' reach: time = "))
+      << console.str();
+  EXPECT_THROW(order_of(circ, "random"), std::invalid_argument);
+}
+
+}  // namespace

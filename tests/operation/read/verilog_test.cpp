@@ -1,0 +1,274 @@
+#include "operation/read/verilog.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "../circuit_text.hpp"
+#include "netlist_file.hpp"
+#include "operation/read/exception.hpp"
+
+namespace {
+
+using namespace operation;
+using netlist_file::error_of;
+using strings = std::vector<std::string>;
+
+// Reads `text` as a Verilog netlist file; the console text goes to `console` when given.
+Circuit read_text(std::string_view text, std::string* console = nullptr) {
+  const netlist_file::Temporary file("net.v", text);
+  const netlist_file::CapturedStdout captured;
+  Circuit circuit = read_verilog(file.path());
+  if (console != nullptr) *console = captured.text();
+  return circuit;
+}
+
+std::string error_reading(std::string_view text) {
+  return error_of([&] { read_text(text); });
+}
+
+// A module with inputs a, b, c, d, outputs y, z, wire w and the given body.
+std::string module(std::string_view body) {
+  return "module top(a, b, c, d, y, z);\ninput a, b, c, d;\noutput y, z;\nwire w;\n" + std::string(body) +
+         "endmodule\n";
+}
+
+// The progress text for line `lineno`.
+std::string progress(siz_t lineno) { return "\r\x1b[Kline = " + std::to_string(lineno); }
+
+const std::string example =
+    "module top(a, b, y);\ninput a, b;\noutput y;\nwire w;\nassign w = a & ~b;\nassign y = ~w;\nendmodule\n";
+
+TEST(ReadVerilog, BuildsNodesInSectionOrderAndPrintsItsPhases) {
+  std::string console;
+  const Circuit circuit = read_text(example, &console);
+  EXPECT_EQ(circuit_text::lines(circuit),
+            (strings{"0 = 0", "a = I", "b = I", "w = AND( a_0 , ~b_0 )", "y = ( ~w_0 )", "o-0 = O( y_0 )"}));
+  EXPECT_EQ(circuit_text::fanout_counts(circuit), (std::vector<nid_t>{0, 1, 1, 1, 1, 0}));
+  EXPECT_TRUE(circuit.sorted());
+  EXPECT_EQ(circuit.capacity(), 6U);
+  EXPECT_EQ(console, "\nreading inputs\n" + progress(2) + progress(2) + "\n\nreading outputs\n" +
+                         progress(3) + progress(3) + "\n\nreading wires\n" + progress(4) + progress(4) +
+                         "\n\nbuilding name to id map\n\nreading assignments\n" + progress(4) + progress(7) +
+                         "\n");
+}
+
+TEST(ReadVerilog, SortedFlagFollowsNodeIdsNotFileOrder) {
+  const std::string reversed =
+      "module top(a, b, y);\ninput a, b;\noutput y;\nwire w;\nassign y = ~w;\nassign w = a & "
+      "~b;\nendmodule\n";
+  const Circuit circuit = read_text(reversed);
+  EXPECT_EQ(circuit_text::lines(circuit), circuit_text::lines(read_text(example)));
+  EXPECT_TRUE(circuit.sorted());
+
+  const Circuit unsorted = read_text(
+      "module top(a, y);\ninput a;\noutput y;\nwire u, v;\nassign v = ~a;\nassign u = v & a;\n"
+      "assign y = u;\nendmodule\n");
+  EXPECT_FALSE(unsorted.sorted());
+  EXPECT_EQ(unsorted.name(2), "u");
+}
+
+TEST(ReadVerilog, ConstantsReadTheFixedNode) {
+  const Circuit circuit = read_text(
+      "module top(p, q, r, s, t);\noutput p, q, r, s, t;\nassign p = 1'b1;\nassign q = ~1;\nassign r = "
+      "1'b0;\n"
+      "assign s = 0;\nassign t = ~1'b0;\nendmodule\n");
+  EXPECT_EQ(
+      circuit_text::lines(circuit),
+      (strings{"0 = 0", "p = ( ~0_0 )", "q = ( 0_0 )", "r = ( 0_0 )", "s = ( 0_0 )", "t = ( ~0_0 )",
+               "o-0 = O( p_0 )", "o-1 = O( q_0 )", "o-2 = O( r_0 )", "o-3 = O( s_0 )", "o-4 = O( t_0 )"}));
+  EXPECT_EQ(circuit.fanout_count(0), 5U);
+}
+
+TEST(ReadVerilog, HeaderListsSpanLinesAndLaterListsReplaceEarlierOnes) {
+  const Circuit circuit = read_text(
+      "// generated\nmodule top ( \\x[0] ,\n  y, z ) ; // ports\n\ninput\n  \\x[0] , [3:0] bus,\n  c ,;\n"
+      "output y,\n  z;\noutput y, c;\nwire\n  w;\nassign w = \\x[0]  & [3:0] bus;\nassign y = "
+      "~w;\nendmodule\n"
+      "// trailing comment\n\n");
+  // The second output list replaces the first; the output c also names an input, so its logic node
+  // stays unassigned and the output reads the input.
+  EXPECT_EQ(circuit_text::lines(circuit),
+            (strings{"0 = 0", "\\x[0] = I", "[3:0] bus = I", "c = I", "w = AND( \\x[0]_0 , [3:0] bus_0 )",
+                     "y = ( ~w_0 )", "c = ?", "o-0 = O( y_0 )", "o-1 = O( c_0 )"}));
+  EXPECT_EQ(circuit_text::fanout_counts(circuit), (std::vector<nid_t>{0, 1, 1, 1, 1, 1, 0, 0, 0}));
+
+  EXPECT_EQ(error_reading("module top(a, b, y);\ninput a;\ninput b;\noutput y;\nassign y = a;\nendmodule\n"),
+            "Line 5: Unknown name `a`.");
+}
+
+TEST(ReadVerilog, ErrorsCarryTheLineTheyConcern) {
+  EXPECT_EQ(error_reading(""), "File ended with no assignments.");
+  EXPECT_EQ(error_reading("module top(a);\ninput a;\nreg q;\nassign a = 1;\nendmodule\n"),
+            "Line 3: File ended with no assignments.");
+  EXPECT_EQ(error_reading("// c\n\nmodule top(a, y); // ports\ninput a;\n// c\noutput y;\n"),
+            "Line 6: File ended with no assignments.");
+  EXPECT_EQ(error_reading("module\ntop(a);\ninput a;\n"), "Line 2: File ended with no assignments.");
+  EXPECT_EQ(error_reading("module top(a);\ninput a,\n\n  b,\n// c;\n"),
+            "Line 5: File ended inside a name list.");
+  EXPECT_EQ(error_reading(module("assign y = a;\nalways @(a) z = a;\n")),
+            "Line 6: Unknown command. Is this circuit sequential?");
+  EXPECT_EQ(error_reading("module top(a, y);\ninput a;\noutput y;\nassign y = a;\n"),
+            "Line 5: Unknown command. Is this circuit sequential?");
+  EXPECT_EQ(error_reading(module("assign y = a;\nendmodule\nassign z = b;\n")),
+            "Line 6: Unknown command. Is this circuit sequential?");
+  EXPECT_EQ(error_reading(module("assign y =\n  a &\n  b & c;\n")), "Line 5: Could not detect gate.");
+  EXPECT_EQ(error_reading(module("assign y = a;\nassignx = a;\n")), "Line 6: This is not an assignment.");
+  EXPECT_EQ(error_reading(module("assign y = a;\nassign z = a &\n ~q;\n")), "Line 6: Unknown name `q`.");
+  EXPECT_EQ(error_reading(module("assign v = a;\n")), "Line 5: Unknown name `v`.");
+  EXPECT_EQ(error_reading(module("assign y = a;\nassign y = b;\n")), "Cannot change gate, except from NONE.");
+  EXPECT_EQ(error_reading(module("assign a = b;\n")), "Cannot change gate, except from NONE.");
+}
+
+TEST(ReadVerilog, RefusesAFileThatCannotBeOpened) {
+  const netlist_file::Temporary file("net.v", "");
+  const auto missing = file.path().parent_path() / "missing.v";
+  EXPECT_EQ(error_of<ReadException>([&] { read_verilog(missing); }),
+            "Could not open file `\"" + missing.string() + "\"`.");
+}
+
+TEST(ReadVerilog, PrintsProgressEveryTenThousandLines) {
+  // Lines 1-4 hold the module, a, y and the wire list's keyword, lines 5 to 10004 name one wire each;
+  // the assignments start at line 10005.
+  std::string text = "module top(a, y);\ninput a;\noutput y;\nwire\n";
+  for (int w = 1; w <= 10000; ++w) text += "  w" + std::to_string(w) + (w < 10000 ? ",\n" : ";\n");
+  text += "assign y = a;\nassign w1 = ~a;\nendmodule\n";
+  std::string console;
+  const Circuit circuit = read_text(text, &console);
+  EXPECT_EQ(circuit.logic_count(), 10001U);
+  const std::string wires = "\nreading wires\n" + progress(4) + progress(10000) + progress(10004) + "\n";
+  EXPECT_NE(console.find(wires), std::string::npos) << console;
+  EXPECT_TRUE(console.ends_with("\nreading assignments\n" + progress(10004) + progress(10007) + "\n"));
+}
+
+// The printed line of node y after "assign y = RIGHT;" in a circuit of inputs a, b, c, d, or the error.
+std::string assigned(std::string_view right) {
+  Circuit circuit(6);
+  circuit.emplace_node("0", gates::ZERO);
+  for (const char* name : {"a", "b", "c", "d"}) circuit.emplace_node(name, gates::I);
+  const nid_t y = circuit.emplace_node("y", gates::NONE);
+  NameMap node_id;
+  for (nid_t i = 0; i < circuit.size(); ++i) node_id.emplace(circuit.name(i), arc_t(i, 0, false));
+  bool sorted = true;
+  try {
+    EXPECT_EQ(read_assign(circuit, "assign y = " + std::string(right) + ";", 9, node_id, sorted), y);
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+  EXPECT_TRUE(sorted);
+  return circuit_text::lines(circuit)[y];
+}
+
+TEST(ReadAssign, DetectsTheGateFromTheShapeOfTheRightHandSide) {
+  EXPECT_EQ(assigned("a"), "y = ( a_0 )");
+  EXPECT_EQ(assigned("~ ~(a)"), "y = ( a_0 )");
+  EXPECT_EQ(assigned("a & ~b"), "y = AND( a_0 , ~b_0 )");
+  EXPECT_EQ(assigned("~(a & b)"), "y = AND( ~a_0 , b_0 )");
+  EXPECT_EQ(assigned("a | b"), "y = OR( a_0 , b_0 )");
+  EXPECT_EQ(assigned("a ^ ~b"), "y = XOR( a_0 , ~b_0 )");
+  EXPECT_EQ(assigned("(a & b) | (a & c) | (b & c)"), "y = MAJ( a_0 , b_0 , c_0 )");
+  EXPECT_EQ(assigned("(a & b) | (c & (a | b))"), "y = MAJ( a_0 , b_0 , c_0 )");
+  EXPECT_EQ(assigned("(~a & b) | (~a & ~c) | (b & ~c)"), "y = MAJ( ~a_0 , b_0 , ~c_0 )");
+  EXPECT_EQ(assigned("(b & a) ^ (b & d) ^ (a & d)"), "y = MAJ( b_0 , a_0 , d_0 )");
+}
+
+TEST(ReadVerilog, BuildsAssignmentsOfEveryFormInAnyMix) {
+  // Statements of different shapes follow one another, so each reuses the place of another shape.
+  const std::vector<std::string> rights = {"(a & b) | (a & c) | (b & c)",
+                                           "~d",
+                                           "a & ~b",
+                                           "(a & b) | (c & (a | b))",
+                                           "b ^ c",
+                                           "c | ~d",
+                                           "1'b1",
+                                           "~(a & d)",
+                                           "a"};
+  std::string body, wires;
+  for (std::size_t i = 0; i < rights.size(); ++i) {
+    wires += (i == 0 ? "" : ", ") + std::string("y") + std::to_string(i);
+    body += "assign y" + std::to_string(i) + " = " + rights[i] + ";\n";
+  }
+  const Circuit circuit =
+      read_text("module top(a, b, c, d);\ninput a, b, c, d;\nwire " + wires + ";\n" + body + "endmodule\n");
+  const strings lines = circuit_text::lines(circuit);
+  for (std::size_t i = 0; i < rights.size(); ++i) {
+    if (rights[i] == "1'b1") continue;  // constants are not in the small circuit of `assigned`
+    EXPECT_EQ(lines[5 + i], "y" + std::to_string(i) + assigned(rights[i]).substr(1)) << rights[i];
+  }
+  EXPECT_EQ(lines[11], "y6 = ( ~0_0 )");
+  EXPECT_EQ(circuit_text::fanout_counts(circuit),
+            (std::vector<nid_t>{1, 5, 4, 4, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(ReadAssign, RefusesNearMissesOfTheGateForms) {
+  for (const char* right :
+       {"a & b & c", "a | b | c", "a & b | c", "a & & b", "a & b &", "(a & b) | (a & c) | (b & d)",
+        "(a & b) | (~a & c) | (b & c)", "(a | b) & (a | c) & (b | c)", "(a & b) | (c & (a | d))",
+        "(a & b) | (a & b) | (a & b)", "a & b | c ^ d"})
+    EXPECT_EQ(assigned(right), "Line 9: Could not detect gate.") << right;
+}
+
+TEST(ReadAssign, ReportsStatementsItCannotUse) {
+  EXPECT_EQ(assigned(""), "Line 9: Unknown name ``.");
+  EXPECT_EQ(assigned("a &"), "Line 9: Unknown name ``.");
+  EXPECT_EQ(assigned("a & q"), "Line 9: Unknown name `q`.");
+  Circuit circuit(2);
+  circuit.emplace_node("0", gates::ZERO);
+  circuit.emplace_node("x", gates::NONE);
+  NameMap node_id;
+  node_id.emplace("x", arc_t(1, 0, false));
+  bool sorted = true;
+  const auto error = [&](std::string_view line) {
+    return error_of<ReadException>([&] { read_assign(circuit, line, 3, node_id, sorted); });
+  };
+  EXPECT_EQ(error("assign x;"), "Line 3: Could not detect gate.");
+  EXPECT_EQ(error("assign;"), "Line 3: This is not an assignment.");
+  EXPECT_EQ(error("assignx = a;"), "Line 3: This is not an assignment.");
+  EXPECT_EQ(error("assign\tx = x;"), "Line 3: This is not an assignment.");
+  EXPECT_EQ(error("assign ~x = x;"), "Line 3: Unknown name `~x`.");
+  EXPECT_EQ(read_assign(circuit, "assign x = x & ~x;", 3, node_id, sorted), 1U);
+  EXPECT_FALSE(sorted);
+  EXPECT_EQ(circuit.fanout_count(1), 2U);
+}
+
+// The number of arcs in the circuit.
+siz_t arc_count(const Circuit& circuit) {
+  return std::accumulate(circuit.begin(), circuit.end(), siz_t{0},
+                         [](siz_t sum, const Node& node) { return sum + node.input_count(); });
+}
+
+TEST(ReadVerilog, ReadsRealNetlistsWithEscapedNames) {
+  struct Expected {
+    const char* file;
+    nid_t inputs, outputs, assigns;
+    const char* first_input;
+  };
+  for (const Expected& expected :
+       {Expected{"ctrl.v", 7, 26, 175, "\\opcode[0]"}, Expected{"dec.v", 8, 256, 304, "\\count[0]"},
+        Expected{"int2float.v", 11, 7, 260, "\\B[0]"},
+        Expected{"cavlc.v", 10, 11, 693, "\\totalcoeffs[0]"}}) {
+    SCOPED_TRACE(expected.file);
+    const netlist_file::CapturedStdout quiet;
+    Circuit circuit = read_verilog(std::string(INFOLOSS_TEST_DATA) + "/circuits/" + expected.file);
+    EXPECT_EQ(circuit.fixed_count(), 1U);
+    EXPECT_EQ(circuit.input_count(), expected.inputs);
+    EXPECT_EQ(circuit.output_count(), expected.outputs);
+    EXPECT_EQ(circuit.name(1), expected.first_input);
+    const auto assigned =
+        std::count_if(circuit.begin() + circuit.data_count(), circuit.begin() + circuit.transfer_count(),
+                      [](const Node& node) { return node.gate() != gates::NONE; });
+    EXPECT_EQ(assigned, expected.assigns);
+    const siz_t fanouts =
+        std::accumulate(circuit.begin(), circuit.end(), siz_t{0},
+                        [](siz_t sum, const Node& node) { return sum + node.fanout_count(); });
+    EXPECT_EQ(fanouts, arc_count(circuit));
+    EXPECT_TRUE(circuit.sorted());
+    EXPECT_NO_THROW(circuit.build_fanout_lists());  // checks every node's count against its readers
+  }
+}
+
+}  // namespace
