@@ -89,8 +89,10 @@ void engine::apply_limits() {
     out_ << "limiting memory to " << *config_.memory_limit << '\n';
     if (!util::rss::limit(*config_.memory_limit)) throw std::runtime_error("Could not limit memory.");
   }
+  const memory_room room{util::rss::physical(), util::rss::current(), config_.memory_limit,
+                         util::rss::address_space()};
   check_table_memory(logic_tables_alive(circuit_, config_.use_cache, config_.watch_changes), split_.use_bits,
-                     util::rss::current(), util::rss::physical(), config_.memory_limit);
+                     room);
 }
 
 void engine::build_bitsets() {

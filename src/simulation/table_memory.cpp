@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "simulation/errors.hpp"
@@ -132,12 +133,16 @@ std::uint64_t table_bytes(std::uint32_t use_bits) {
   return std::max<std::uint64_t>(words * 8, 64) + record;
 }
 
-void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, std::uint64_t in_use,
-                        std::uint64_t physical_memory, std::optional<std::uint64_t> memory_limit) {
-  const std::uint64_t physical = physical_memory == 0 ? ~std::uint64_t{0} : physical_memory;  // 0: unknown
-  const bool limited = memory_limit.has_value() && *memory_limit < physical;
-  const std::uint64_t total = limited ? *memory_limit : physical;
-  const std::uint64_t left = total > in_use ? total - in_use : 0;
+void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room) {
+  const auto room_in = [](std::uint64_t total, std::uint64_t used) {
+    return total > used ? total - used : 0;
+  };
+  std::uint64_t left = room.physical == 0 ? ~std::uint64_t{0} : room_in(room.physical, room.resident);
+  std::string_view bound = "physical memory";
+  if (room.limit && room_in(*room.limit, room.mapped) < left) {
+    left = room_in(*room.limit, room.mapped);
+    bound = "the memory limit";
+  }
   const auto needed = [&](std::uint32_t bits) { return times(logic_tables + bits + 1, table_bytes(bits)); };
   if (needed(use_bits) <= left) return;
 
@@ -147,10 +152,10 @@ void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, std:
       advice = util::string::concat("'-use-bits' ", bits, " or less would fit.");
       break;
     }
-  throw tables_too_large(util::string::concat(
-      "The value tables need ", bytes_text(needed(use_bits)), " (", logic_tables + use_bits + 1,
-      " tables of ", bytes_text(table_bytes(use_bits)), "), but only ", bytes_text(left), " of ",
-      limited ? "the memory limit" : "physical memory", " is left; ", advice));
+  throw tables_too_large(util::string::concat("The value tables need ", bytes_text(needed(use_bits)), " (",
+                                              logic_tables + use_bits + 1, " tables of ",
+                                              bytes_text(table_bytes(use_bits)), "), but only ",
+                                              bytes_text(left), " of ", bound, " is left; ", advice));
 }
 
 }  // namespace simulation

@@ -18,10 +18,17 @@ std::uint64_t logic_tables_alive(const operation::Circuit& circuit, bool use_cac
 // The bytes one value table of 2^use_bits bits takes, its record included.
 std::uint64_t table_bytes(std::uint32_t use_bits);
 
-// Throws `tables_too_large` when `logic_tables` tables (plus the use inputs' and the zero table) of
-// 2^use_bits bits, on top of `in_use` bytes already resident, exceed the physical memory
-// or `memory_limit`; the message says how much they need and which "-use-bits" would fit.
-void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, std::uint64_t in_use,
-                        std::uint64_t physical_memory, std::optional<std::uint64_t> memory_limit);
+// The memory a run can still fill.
+struct memory_room {
+  std::uint64_t physical = 0;          // the machine's physical memory (0: unknown)
+  std::uint64_t resident = 0;          // of it, what the process holds now
+  std::optional<std::uint64_t> limit;  // the process's address-space limit, when set
+  std::uint64_t mapped = 0;            // of it, what the process has mapped now
+};
+
+// Throws `tables_too_large` when `logic_tables` tables, plus the use inputs' and the zero table, of
+// 2^use_bits bits each do not fit in what is left of the physical memory or under the limit; the
+// message says how much they need and which "-use-bits" would fit.
+void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room);
 
 }  // namespace simulation

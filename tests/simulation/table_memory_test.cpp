@@ -30,9 +30,9 @@ TEST(TableMemory, CountsTablesAliveAtOnce) {
 
 TEST(TableMemory, RefusesTablesBeyondMemoryAndAdvisesUseBits) {
   constexpr std::uint64_t gib = std::uint64_t{1} << 30;
-  EXPECT_NO_THROW(simulation::check_table_memory(100, 20, 0, gib, std::nullopt));
+  EXPECT_NO_THROW(simulation::check_table_memory(100, 20, {gib, 0, std::nullopt, 0}));
   try {
-    simulation::check_table_memory(100, 30, 0, gib, std::nullopt);
+    simulation::check_table_memory(100, 30, {2 * gib, gib, std::nullopt, 0});
     FAIL();
   } catch (const simulation::tables_too_large& error) {
     EXPECT_STREQ(
@@ -41,7 +41,7 @@ TEST(TableMemory, RefusesTablesBeyondMemoryAndAdvisesUseBits) {
         "memory is left; '-use-bits' 26 or less would fit.");
   }
   try {
-    simulation::check_table_memory(100, 20, gib / 2, 8 * gib, gib / 2 + 1000);
+    simulation::check_table_memory(100, 20, {8 * gib, 0, gib / 2 + 1000, gib / 2});
     FAIL();
   } catch (const simulation::tables_too_large& error) {
     EXPECT_STREQ(error.what(),

@@ -1,1 +1,0 @@
-../netlists/small.v
