@@ -193,47 +193,35 @@ class ratio_reporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> times_;
 };
 
-// The operation with the threshold forced so that it stays on the calling thread or splits.
-void register_threshold_benchmarks() {
-  for (const char* operation : threshold_operations) {
-    for (siz_t size : threshold_sizes) {
-      const std::string name = operation;
-      for (bool team : {false, true}) {
-        benchmark::RegisterBenchmark(
-            name_of(name, team ? "team" : "one-thread", size).c_str(), [=](benchmark::State& state) {
-              workload& w = workload_for(size);
-              bitset_kernels::use_parallel_threshold(team ? 0 : ~std::uint64_t{0});
-              for (auto _ : state) benchmark::DoNotOptimize(run_bitset(name, w, false));
-              bitset_kernels::use_parallel_threshold(bitset_kernels::default_parallel_threshold);
-              set_throughput(state, name, size);
-            });
-      }
-    }
-  }
+// Registers operation/variant/size, timing `work` on the size's workload with the given threshold.
+template <typename Work>
+void add(const std::string& operation, const char* variant, siz_t size, std::uint64_t threshold, Work work) {
+  benchmark::RegisterBenchmark(name_of(operation, variant, size).c_str(), [=](benchmark::State& state) {
+    workload& w = workload_for(size);
+    bitset_kernels::use_parallel_threshold(threshold);
+    for (auto _ : state) benchmark::DoNotOptimize(work(w));
+    bitset_kernels::use_parallel_threshold(bitset_kernels::default_parallel_threshold);
+    set_throughput(state, operation, size);
+  });
 }
 
 void register_benchmarks() {
-  for (const char* operation : operations) {
+  const std::uint64_t normal = bitset_kernels::default_parallel_threshold;
+  for (const std::string operation : operations) {
     for (siz_t size : sizes) {
-      const std::string name = operation;
-      for (bool fresh : {false, true}) {
-        benchmark::RegisterBenchmark(name_of(name, fresh ? "bitset-fresh" : "bitset", size).c_str(),
-                                     [=](benchmark::State& state) {
-                                       workload& w = workload_for(size);
-                                       for (auto _ : state)
-                                         benchmark::DoNotOptimize(run_bitset(name, w, fresh));
-                                       set_throughput(state, name, size);
-                                     });
-      }
-      for (bool parallel : {false, true}) {
-        benchmark::RegisterBenchmark(name_of(name, parallel ? "plain-team" : "plain", size).c_str(),
-                                     [=](benchmark::State& state) {
-                                       workload& w = workload_for(size);
-                                       for (auto _ : state)
-                                         benchmark::DoNotOptimize(run_plain(name, w, parallel));
-                                       set_throughput(state, name, size);
-                                     });
-      }
+      add(operation, "bitset", size, normal, [=](workload& w) { return run_bitset(operation, w, false); });
+      add(operation, "bitset-fresh", size, normal,
+          [=](workload& w) { return run_bitset(operation, w, true); });
+      add(operation, "plain", size, normal, [=](workload& w) { return run_plain(operation, w, false); });
+      add(operation, "plain-team", size, normal, [=](workload& w) { return run_plain(operation, w, true); });
+    }
+  }
+  // The operations with the threshold forced so that they stay on the calling thread or split.
+  for (const std::string operation : threshold_operations) {
+    for (siz_t size : threshold_sizes) {
+      const auto work = [=](workload& w) { return run_bitset(operation, w, false); };
+      add(operation, "one-thread", size, ~std::uint64_t{0}, work);
+      add(operation, "team", size, 0, work);
     }
   }
 }
@@ -243,7 +231,6 @@ void register_benchmarks() {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   register_benchmarks();
-  register_threshold_benchmarks();
   ratio_reporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.print_ratios();

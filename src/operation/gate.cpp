@@ -21,7 +21,7 @@ tab_t input_table(const arc_t& arc, tab_t*** tables) {
 bool input_unchanged(const arc_t& arc, bool** same) { return same[node_of(arc)][port_of(arc)]; }
 
 // The steps every evaluator shares, for a gate of N inputs whose port 0 is computed by
-// `compute(inputs, out)` (which also writes the counters):
+// `compute(inputs, out)` (which also writes the counters; inputs[k] is input k as seen):
 // - when every input is unchanged, only port 0's flag is set (table and counters stay);
 // - the node's old table is kept for the comparison when `watch_changes` asks for one; otherwise
 //   it becomes the result buffer, so a table the node solely owns is overwritten in place;
@@ -37,8 +37,14 @@ void evaluate(nid_t nid, const arc_t* arcs, tab_t*** tables, bool** same, bool w
       return;
     }
   }
-  tab_t inputs[N];
-  for (pos_t k = 0; k < N; ++k) inputs[k] = input_table(arcs[k], tables);
+  // The inputs as the gate sees them: their own tables, or complemented shared copies for inverted
+  // arcs (a plain input needs no copy: sharing would only cost two atomic count updates).
+  tab_t complemented[N];
+  const tab_t* inputs[N];
+  for (pos_t k = 0; k < N; ++k) {
+    inputs[k] = tables[node_of(arcs[k])][port_of(arcs[k])];
+    if (std::get<2>(arcs[k])) inputs[k] = &bitset::NOT(*inputs[k], complemented[k]);
+  }
   tab_t& own = *tables[nid][0];
   const bool compare = same != nullptr && watch_changes;
   tab_t out;
@@ -67,8 +73,8 @@ void or_combs(cmb_t* combs, cmb_t max, cmb_t p0, cmb_t p1, cmb_t either) {
 void wire_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                    bool** same, bool) {
   // A changed input always changes a wire's output: nothing to compare.
-  evaluate<1>(nid, arcs, tables, same, false, [&](const tab_t* in, tab_t& out) {
-    out = in[0];
+  evaluate<1>(nid, arcs, tables, same, false, [&](const tab_t* const* in, tab_t& out) {
+    out = *in[0];
     if (combs != nullptr) {
       combs[1] = out.popcount();
       combs[0] = max_combs - combs[1];
@@ -78,36 +84,36 @@ void wire_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& m
 
 void and_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                   bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* in, tab_t& out) {
-    bitset::AND(in[0], in[1], out);
-    if (combs != nullptr) and_combs(combs, max_combs, in[0].popcount(), in[1].popcount(), out.popcount());
+  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* const* in, tab_t& out) {
+    bitset::AND(*in[0], *in[1], out);
+    if (combs != nullptr) and_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), out.popcount());
   });
 }
 
 void or_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                  bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* in, tab_t& out) {
-    bitset::OR(in[0], in[1], out);
-    if (combs != nullptr) or_combs(combs, max_combs, in[0].popcount(), in[1].popcount(), out.popcount());
+  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* const* in, tab_t& out) {
+    bitset::OR(*in[0], *in[1], out);
+    if (combs != nullptr) or_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), out.popcount());
   });
 }
 
 void xor_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                   bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* in, tab_t& out) {
+  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* const* in, tab_t& out) {
     siz_t both;
-    bitset::XOR(in[0], in[1], out, both);
-    if (combs != nullptr) and_combs(combs, max_combs, in[0].popcount(), in[1].popcount(), both);
+    bitset::XOR(*in[0], *in[1], out, both);
+    if (combs != nullptr) and_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), both);
   });
 }
 
 void maj_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                   bool** same, bool watch_changes) {
-  evaluate<3>(nid, arcs, tables, same, watch_changes, [&](const tab_t* in, tab_t& out) {
+  evaluate<3>(nid, arcs, tables, same, watch_changes, [&](const tab_t* const* in, tab_t& out) {
     std::array<siz_t, 4> pairs;
-    bitset::MAJ(in[0], in[1], in[2], out, pairs);
+    bitset::MAJ(*in[0], *in[1], *in[2], out, pairs);
     if (combs == nullptr) return;
-    const cmb_t a = in[0].popcount(), b = in[1].popcount(), c = in[2].popcount();
+    const cmb_t a = in[0]->popcount(), b = in[1]->popcount(), c = in[2]->popcount();
     const auto [ab, ac, bc, abc] = pairs;
     combs[7] = abc;
     combs[6] = ab - abc;

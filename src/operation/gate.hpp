@@ -35,14 +35,20 @@ class Gate {
     fun_t function_;         // evaluator, or null for gates that are never evaluated
   };
 
+  // The gate of a catalogue record.
   constexpr explicit Gate(const Impl* impl) : impl_(impl) {}
 
+  // The gate's place in the catalogue.
   gid_t id() const { return impl_->id_; }
+  // The name netlists use.
   std::string_view name() const { return impl_->name_; }
+  // The fixed energy estimate that `approximate` sums.
   pos_t approximate_energy() const { return impl_->appro_; }
   // Whether the gate loses no information (its approximate energy is 0).
   bool reversible() const { return impl_->appro_ == 0; }
+  // The number of output ports.
   pos_t output_count() const { return impl_->out_count_; }
+  // The number of input ports.
   pos_t input_count() const { return impl_->inp_count_; }
 
   // Whether this gate is one of the given gates.
@@ -71,6 +77,7 @@ class Gate {
     for (std::uint64_t i = 0; i < combinations; ++i) out[impl_->out_map_[i]] += in[i];
   }
 
+  // Same kind.
   bool operator==(const Gate& other) const { return impl_ == other.impl_; }
   bool operator!=(const Gate& other) const { return impl_ != other.impl_; }
 
@@ -81,7 +88,7 @@ class Gate {
 // The catalogue: one constant per gate kind, `list` indexed by id.
 namespace gates {
 
-inline constexpr gid_t count = 15;
+inline constexpr gid_t count = 15;  // the number of gate kinds
 
 extern const Gate NONE;      // "?": a node whose gate is not known yet
 extern const Gate ZERO;      // "0": the constant-0 source
@@ -99,6 +106,7 @@ extern const Gate REC2_OR;   // "REC2.OR"
 extern const Gate REC1_MAJ;  // "REC1.MAJ": input 0 and the majority
 extern const Gate REC2_MAJ;  // "REC2.MAJ": input 0, the majority and input 2
 
+// Every gate kind, indexed by id (also reachable as `gates_`).
 extern const Gate* const list[count];
 inline constexpr const Gate* const (&gates_)[count] = list;
 

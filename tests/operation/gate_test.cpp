@@ -53,18 +53,14 @@ TEST(Gates, KindsHaveTheirPortsAndEnergies) {
 // of the inputs, and for recycling kinds input 0, the function and (REC2) the last input.
 unsigned defined_output(const Gate& gate, unsigned i) {
   const unsigned n = gate.input_count();
+  if (n == 0 || gate.output_count() == 0) return 0;
   const auto x = [&](unsigned k) { return (i >> (n - 1 - k)) & 1; };
-  const unsigned and2 = x(0) & x(1), or2 = x(0) | x(1);
-  const unsigned maj = n == 3 ? (x(0) + x(1) + x(2)) / 2 : 0;
-  if (gate.in(gates::NONE, gates::ZERO, gates::I, gates::O)) return 0;
-  if (gate == gates::WIRE) return x(0);
-  if (gate == gates::AND) return and2;
-  if (gate == gates::OR) return or2;
-  if (gate == gates::MAJ) return maj;
-  if (gate == gates::XOR) return x(0) ^ x(1);
-  const unsigned base = gate.in(gates::REC1_AND, gates::REC2_AND) ? and2
-                        : gate.in(gates::REC1_OR, gates::REC2_OR) ? or2
-                                                                  : maj;
+  if (n == 1) return x(0);
+  const unsigned base = gate.in(gates::AND, gates::REC1_AND, gates::REC2_AND) ? x(0) & x(1)
+                        : gate.in(gates::OR, gates::REC1_OR, gates::REC2_OR)  ? x(0) | x(1)
+                        : gate == gates::XOR                                  ? x(0) ^ x(1)
+                                                                              : (x(0) + x(1) + x(2)) / 2;
+  if (gate.output_count() == 1) return base;
   if (gate.output_count() == 2) return x(0) << 1 | base;
   return x(0) << 2 | base << 1 | x(n - 1);
 }

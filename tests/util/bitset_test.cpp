@@ -83,46 +83,57 @@ void for_each_path(const std::function<void()>& body) {
   bitset_kernels::use_parallel_threshold(bitset_kernels::default_parallel_threshold);
 }
 
-// Sizes around word boundaries, and one that leaves a short range for a second thread.
-const siz_t sizes[] = {1, 5, 63, 64, 65, 100, 1000, 1000 * 64 + 1};
+// Sizes around word boundaries; split between two threads, 9 words (573 bits) leave the second
+// thread only the last word.
+const siz_t sizes[] = {1, 5, 63, 64, 65, 100, 573, 1000, 4099};
+
+// Every operation and count of the three tables against the bit-by-bit result.
+void check_operations(const bitset& a, const bitset& b, const bitset& c) {
+  const siz_t size = a.size();
+  const std::vector<bits> in{bits_of(a), bits_of(b), bits_of(c)};
+  const bits x_and = combine(in, and_f), x_or = combine(in, or_f), x_xor = combine(in, xor_f);
+  const bits x_maj = combine(in, maj_f);
+  bitset maj;
+  bitset::MAJ(a, b, c, maj);
+  for (const auto& [result, expected] :
+       std::vector<std::pair<bitset, bits>>{{a & b, x_and}, {a | b, x_or}, {a ^ b, x_xor}, {maj, x_maj}}) {
+    EXPECT_EQ(bits_of(result), expected);
+    EXPECT_EQ(result.popcount(), ones(expected));
+    // The stored words past the size are 0, so the complement never counts them either.
+    EXPECT_EQ((~result).popcount(), size - ones(expected));
+    EXPECT_EQ(bitset::AND_popcount(~result, ~result), size - ones(expected));
+  }
+  EXPECT_EQ(bitset::AND_popcount(a, b), ones(x_and));
+  EXPECT_EQ(bitset::OR_popcount(a, b), ones(x_or));
+  EXPECT_EQ(bitset::XOR_popcount(a, b), ones(x_xor));
+  EXPECT_EQ(bitset::AND3_popcount(a, b, c), ones(combine(in, and3_f)));
+  EXPECT_EQ(bitset::MAJ_popcount(a, b, c), ones(x_maj));
+  bitset out;
+  siz_t both;
+  bitset::XOR(a, b, out, both);
+  EXPECT_EQ(both, ones(x_and));
+  std::array<siz_t, 4> pairs;
+  bitset::MAJ(a, b, c, out, pairs);
+  const std::array<siz_t, 4> expected_pairs{ones(x_and), ones(combine({in[0], in[2]}, and_f)),
+                                            ones(combine({in[1], in[2]}, and_f)), ones(combine(in, and3_f))};
+  EXPECT_EQ(pairs, expected_pairs);
+  EXPECT_EQ(bitset::AND_pairs_popcount(a, b, c), expected_pairs);
+  EXPECT_EQ(out.popcount(), ones(x_maj));
+}
 
 TEST(Bitset, OperationsMatchBitByBitOnEveryPath) {
   for_each_path([] {
     std::mt19937_64 random(7);
     for (siz_t size : sizes) {
-      SCOPED_TRACE(size);
-      const bitset a = random_table(size, random), b = random_table(size, random),
-                   c = random_table(size, random);
-      const std::vector<bits> in{bits_of(a), bits_of(b), bits_of(c)};
-      const bits x_and = combine(in, and_f), x_or = combine(in, or_f), x_xor = combine(in, xor_f);
-      const bits x_maj = combine(in, maj_f);
-      bitset maj;
-      bitset::MAJ(a, b, c, maj);
-      for (const auto& [result, expected] : std::vector<std::pair<bitset, bits>>{
-               {a & b, x_and}, {a | b, x_or}, {a ^ b, x_xor}, {maj, x_maj}}) {
-        EXPECT_EQ(bits_of(result), expected);
-        EXPECT_EQ(result.popcount(), ones(expected));
-        // The stored words past the size are 0, so the complement never counts them either.
-        EXPECT_EQ((~result).popcount(), size - ones(expected));
-        EXPECT_EQ(bitset::AND_popcount(~result, ~result), size - ones(expected));
+      for (unsigned inverted = 0; inverted < 8; ++inverted) {
+        SCOPED_TRACE(::testing::Message() << "size " << size << ", inverted operands " << inverted);
+        bitset a = random_table(size, random), b = random_table(size, random), c = random_table(size, random);
+        // Every combination of complemented operands has a loop of its own.
+        for (auto [k, t] : {std::pair{0, &a}, {1, &b}, {2, &c}}) {
+          if (t->inverted() != (((inverted >> k) & 1) != 0)) t->flip();
+        }
+        check_operations(a, b, c);
       }
-      EXPECT_EQ(bitset::AND_popcount(a, b), ones(x_and));
-      EXPECT_EQ(bitset::OR_popcount(a, b), ones(x_or));
-      EXPECT_EQ(bitset::XOR_popcount(a, b), ones(x_xor));
-      EXPECT_EQ(bitset::AND3_popcount(a, b, c), ones(combine(in, and3_f)));
-      EXPECT_EQ(bitset::MAJ_popcount(a, b, c), ones(x_maj));
-      bitset out;
-      siz_t both;
-      bitset::XOR(a, b, out, both);
-      EXPECT_EQ(both, ones(x_and));
-      std::array<siz_t, 4> pairs;
-      bitset::MAJ(a, b, c, out, pairs);
-      const std::array<siz_t, 4> expected_pairs{ones(x_and), ones(combine({in[0], in[2]}, and_f)),
-                                                ones(combine({in[1], in[2]}, and_f)),
-                                                ones(combine(in, and3_f))};
-      EXPECT_EQ(pairs, expected_pairs);
-      EXPECT_EQ(bitset::AND_pairs_popcount(a, b, c), expected_pairs);
-      EXPECT_EQ(out.popcount(), ones(x_maj));
     }
   });
 }
@@ -141,6 +152,9 @@ TEST(Bitset, ShortcutsShareAnOperandAndAllocateNothing) {
   EXPECT_TRUE(bitset::OR(zeros, t, out).is(t));
   EXPECT_TRUE(bitset::XOR(zeros, t, out).is(t));
   EXPECT_TRUE(bitset::XOR(t, all_ones, out).is(~t));
+  EXPECT_EQ(bitset::XOR(zeros, all_ones, out).popcount(), size);
+  EXPECT_EQ(bitset::XOR(all_ones, zeros, out).popcount(), size);
+  EXPECT_EQ(bitset::XOR(all_ones, all_ones, out).popcount(), 0U);
   // The majority: equal operands win, complementary ones leave it to the third, constants reduce.
   EXPECT_TRUE(bitset::MAJ(t, u, t, out).is(t));
   EXPECT_TRUE(bitset::MAJ(t, u, ~t, out).is(u));
@@ -180,6 +194,12 @@ TEST(Bitset, ResultReusesOnlyARecordItSolelyOwns) {
   EXPECT_EQ(bits_of(y), bits_of(a));
   bitset::XOR(x, b, x);
   EXPECT_EQ(bits_of(x), combine({combine({bits_of(a), bits_of(b)}, or_f), bits_of(b)}, xor_f));
+  // In place with a complemented operand: the bits past the size stay clear and uncounted.
+  const bits old_x = bits_of(x);
+  bitset::OR(x, ~b, x);
+  EXPECT_EQ(bits_of(x), combine({old_x, bits_of(~b)}, or_f));
+  EXPECT_EQ(x.popcount(), ones(bits_of(x)));
+  EXPECT_EQ(x.data(1) >> 1, 0U);
 }
 
 TEST(Bitset, CopiesShareAndMovesTakeOver) {

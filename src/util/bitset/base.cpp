@@ -31,10 +31,8 @@ bitset::bitset(siz_t size, bool zeros, siz_t popcount)
 bitset bitset::from_words(siz_t size, std::span<const bck_t> words) {
   bitset result(size, false);
   if (size == 0) return result;
-  bitset_kernels::operands x{{words.data()}, {}, result.impl_->data_};
-  siz_t count = 0;
-  bitset_kernels::run(op::COPY, x, result.buckets(), result.last_mask(), &count);
-  result.impl_->popcount_ = count;
+  const bitset_kernels::operands x{{words.data()}, {}, result.impl_->data_};
+  result.impl_->popcount_ = bitset_kernels::run(op::COPY, x, result.buckets(), result.last_mask())[0];
   return result;
 }
 
@@ -91,6 +89,7 @@ std::array<siz_t, 4> bitset::pass(op o, std::initializer_list<const bitset*> ope
   // Everything is read from the operands before `out` changes: `out` may be one of them.
   const bitset& a = **operands.begin();
   const siz_t size = a.size();
+  const bck_t last_mask = a.last_mask();
   bitset_kernels::operands x{};
   unsigned k = 0;
   for (const bitset* operand : operands) {
@@ -108,8 +107,7 @@ std::array<siz_t, 4> bitset::pass(op o, std::initializer_list<const bitset*> ope
     }
     x.out = result.impl_->data_;
   }
-  std::array<siz_t, 4> counts{};
-  bitset_kernels::run(o, x, count_buckets(size), a.last_mask(), counts.data());
+  const std::array<siz_t, 4> counts = bitset_kernels::run(o, x, count_buckets(size), last_mask);
   if (out != nullptr) {
     result.impl_->popcount_ = counts[0];
     out->move_from(result);
@@ -131,24 +129,32 @@ bitset& bitset::OR(const bitset& a, const bitset& b, bitset& out) {
   return out;
 }
 
+bool bitset::XOR_shortcut(const bitset& a, const bitset& b, bitset& out, siz_t* and_popcount) {
+  // A constant operand leaves the other, complemented when the constant is all ones; a & b is then
+  // 0 or the other's count. Both are taken before `out` changes: it may be one of the operands.
+  const bitset* constant = a.all_zeros()   ? &a
+                           : b.all_zeros() ? &b
+                           : a.all_ones()  ? &a
+                           : b.all_ones()  ? &b
+                                           : nullptr;
+  if (constant == nullptr) return false;
+  const bitset& other = constant == &a ? b : a;
+  const bool complement = constant->all_ones();
+  if (and_popcount != nullptr) *and_popcount = complement ? other.popcount() : 0;
+  out.share(other);
+  if (complement) out.flip();
+  return true;
+}
+
 bitset& bitset::XOR(const bitset& a, const bitset& b, bitset& out) {
-  siz_t and_popcount;
-  return XOR(a, b, out, and_popcount);
+  if (!XOR_shortcut(a, b, out, nullptr)) pass(op::XOR, {&a, &b}, &out);
+  return out;
 }
 
 bitset& bitset::XOR(const bitset& a, const bitset& b, bitset& out, siz_t& and_popcount) {
-  const siz_t pa = a.popcount(), pb = b.popcount();
-  if (a.all_zeros() || b.all_zeros()) {
-    and_popcount = 0;
-    return out.share(a.all_zeros() ? b : a);
-  }
-  if (a.all_ones() || b.all_ones()) {
-    and_popcount = a.all_ones() ? pb : pa;
-    out.share(a.all_ones() ? b : a);
-    out.flip();
-    return out;
-  }
+  if (XOR_shortcut(a, b, out, &and_popcount)) return out;
   // The pass counts a & b; the XOR's own count follows from it: |a ^ b| = |a| + |b| - 2 |a & b|.
+  const siz_t pa = a.popcount(), pb = b.popcount();
   and_popcount = pass(op::XOR_AND, {&a, &b}, &out)[0];
   out.impl_->popcount_ = pa + pb - 2 * and_popcount;
   return out;
@@ -227,9 +233,7 @@ std::array<siz_t, 4> bitset::AND_pairs_popcount(const bitset& a, const bitset& b
 
 siz_t bitset::popcount_range(const bck_t* begin, const bck_t* end) {
   if (begin == end) return 0;
-  siz_t count = 0;
-  bitset_kernels::run(op::COPY, {{begin}, {}, nullptr}, end - begin, ~bck_t{0}, &count);
-  return count;
+  return bitset_kernels::run(op::COPY, {{begin}, {}, nullptr}, end - begin, ~bck_t{0})[0];
 }
 
 void bitset::build_combinations(std::span<bitset> bsets, siz_t inputs) {

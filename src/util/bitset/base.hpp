@@ -20,8 +20,8 @@ enum class op : unsigned;
 // operand's record instead of making a pass. Bit j is bit (j mod 64) of word j / 64.
 class bitset {
  public:
-  static constexpr siz_t bits = 64;
-  static constexpr siz_t bits_shift = 6;
+  static constexpr siz_t bits = 64;       // bits per word
+  static constexpr siz_t bits_shift = 6;  // log2 of `bits`
 
   // The record the handles share; freed by the handle that drops the count from 1 to 0.
   struct impl {
@@ -69,13 +69,16 @@ class bitset {
   // A deep copy: a new record with the same words, cached count and mask.
   bitset copy() const;
 
+  // The number of bits (0 for an empty handle).
   siz_t size() const { return impl_ == nullptr ? 0 : impl_->size_; }
   // The number of 1 bits this handle sees (the cached count, complemented when inverted).
   siz_t popcount() const {
     if (impl_ == nullptr) return 0;
     return inverted_ == 0 ? impl_->popcount_ : impl_->size_ - impl_->popcount_;
   }
+  // Whether this handle sees the complement of the stored words.
   bool inverted() const { return inverted_ != 0; }
+  // The number of words.
   siz_t buckets() const { return count_buckets(size()); }
   // The valid bits of the last word.
   bck_t last_mask() const {
@@ -104,6 +107,7 @@ class bitset {
   static bitset& MAJ(const bitset& a, const bitset& b, const bitset& c, bitset& out,
                      std::array<siz_t, 4>& and_popcounts);
 
+  // AND, OR and XOR into a new result.
   bitset operator&(const bitset& other) const;
   bitset operator|(const bitset& other) const;
   bitset operator^(const bitset& other) const;
@@ -148,6 +152,8 @@ class bitset {
   bool sole_owner() const { return impl_->ref_.load(std::memory_order_acquire) == 1; }
   // Makes this handle a shared copy of `other` and returns it.
   bitset& share(const bitset& other);
+  // The shortcuts of XOR, also filling `and_popcount` when given; false when none applies.
+  static bool XOR_shortcut(const bitset& a, const bitset& b, bitset& out, siz_t* and_popcount);
   // The shortcuts of MAJ, also filling `and_popcounts` when given; false when none applies.
   static bool MAJ_shortcut(const bitset& a, const bitset& b, const bitset& c, bitset& out,
                            std::array<siz_t, 4>* and_popcounts);

@@ -35,36 +35,38 @@ std::uint64_t threshold = default_parallel_threshold;
 // Runs the loop over words [0, words) on the calling thread, or split into one contiguous range
 // per thread of the default team when the table is large enough to pay for the parallel region.
 // Only the range that ends the table masks its last word.
-void run_split(loop_fn loop, const operands& x, std::uint64_t words, word_t last_mask, count_t* counts) {
+counts_t run_split(loop_fn loop, const operands& x, std::uint64_t words, word_t last_mask) {
+  counts_t totals{};
   if (words < threshold || omp_get_max_threads() == 1) {
-    loop(x, 0, words, last_mask, counts);
-    return;
+    loop(x, 0, words, last_mask, totals.data());
+    return totals;
   }
   // Each thread adds its sums atomically: a reduction clause over several counts would combine
   // them under libgomp's global lock, which costs more than the additions.
-  count_t totals[max_counts] = {};
 #pragma omp parallel
   {
     const std::uint64_t threads = omp_get_num_threads();
     const std::uint64_t chunk = ((words + threads - 1) / threads + line_words - 1) / line_words * line_words;
     const std::uint64_t begin = std::min(words, chunk * omp_get_thread_num());
     const std::uint64_t end = std::min(words, begin + chunk);
-    count_t sums[max_counts] = {};
-    if (begin < end) loop(x, begin, end, end == words ? last_mask : ~word_t{0}, sums);
+    counts_t sums{};
+    if (begin < end) loop(x, begin, end, end == words ? last_mask : ~word_t{0}, sums.data());
     for (unsigned k = 0; k < max_counts; ++k) {
       if (sums[k] == 0) continue;
 #pragma omp atomic
       totals[k] += sums[k];
     }
   }
-  for (unsigned k = 0; k < max_counts; ++k) counts[k] += totals[k];
+  return totals;
 }
 
 }  // namespace
 
-void run(op o, const operands& x, std::uint64_t words, word_t last_mask, count_t* counts) {
-  run_split(loops_of(active()).loops[static_cast<unsigned>(o)][x.out != nullptr], x, words, last_mask,
-            counts);
+counts_t run(op o, const operands& x, std::uint64_t words, word_t last_mask) {
+  unsigned inverted = 0;
+  for (unsigned k = 0; k < 3; ++k) inverted |= (x.mask[k] != 0) << k;
+  const loop_fn loop = loops_of(active()).loops[static_cast<unsigned>(o)][x.out != nullptr][inverted];
+  return run_split(loop, x, words, last_mask);
 }
 
 void fill_combinations(word_t* const* tables, unsigned inputs) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // The word loops behind the bit-vector operations: the only code that knows about words, SIMD
@@ -23,19 +24,22 @@ enum class op : unsigned {
   MAJ_PAIRS,  // stores the majority, counts a & b, a & c, b & c and a & b & c (in this order)
 };
 inline constexpr unsigned op_count = 8;
-inline constexpr unsigned max_counts = 4;
 
-// The words of up to three operands, each read exclusive-or its mask, and where results go.
+// The words of up to three operands, each read exclusive-or its mask (0 or all ones), and where
+// results go.
 struct operands {
   const word_t* in[3];
   word_t mask[3];
   word_t* out;  // null: count only
 };
 
-// Combines words 0 to `words` - 1 (at least one), stores them when `x.out` is set and adds the
-// population counts of the counted words to `counts` (one entry, or four for MAJ_PAIRS).
+inline constexpr unsigned max_counts = 4;
+using counts_t = std::array<count_t, max_counts>;
+
+// Combines words 0 to `words` - 1 (at least one), stores them when `x.out` is set and returns the
+// population counts of the counted words (in the first entry, or all four for MAJ_PAIRS).
 // Bits of the last word outside `last_mask` are cleared in the operands before they are combined.
-void run(op o, const operands& x, std::uint64_t words, word_t last_mask, count_t* counts);
+counts_t run(op o, const operands& x, std::uint64_t words, word_t last_mask);
 
 // Fills tables[i] (2^inputs bits each, inputs below 64) with the values of variable i over all
 // combinations of `inputs` variables: bit j of table i is bit (inputs - 1 - i) of j. One thread per
@@ -68,9 +72,11 @@ void use_parallel_threshold(std::uint64_t words);
 using loop_fn = void (*)(const operands& x, std::uint64_t begin, std::uint64_t end, word_t end_mask,
                          count_t* counts);
 
-// One level's loops, by operation, counting only ([0]) or also storing ([1]).
+// One level's loops, by operation, counting only ([0]) or also storing ([1]), and by inverted
+// operands (bit k set: operand k complemented).
+inline constexpr unsigned max_inverted = 8;
 struct loop_table {
-  loop_fn loops[op_count][2];
+  std::array<std::array<std::array<loop_fn, max_inverted>, 2>, op_count> loops;
 };
 
 extern const loop_table generic_loops;
