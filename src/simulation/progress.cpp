@@ -18,12 +18,6 @@ std::string bytes_text(std::uint64_t bytes, std::uint64_t decimals) {
   return util::string::concat(util::string::fromf(value, decimals), " ", symbol, "B");
 }
 
-// No prediction is made before this many batches are complete and this many seconds have passed;
-// a run is stopped when its predicted total exceeds the limit by this factor.
-constexpr std::uint64_t predict_after_batches = 2;
-constexpr double predict_after_seconds = 5.0;
-constexpr double predict_factor = 3.0;
-
 }  // namespace
 
 progress::progress(const settings& config, std::uint64_t max_batch, std::ostream& out)
@@ -40,11 +34,8 @@ void progress::start() { start_ = util::wall_seconds(); }
 double progress::seconds() const { return util::wall_seconds() - start_; }
 
 bool progress::out_of_time(std::uint64_t batch_iter) const {
-  const double test_time = seconds();
-  if (test_time > time_limit_) return true;
-  if (!time_predict_ || batch_iter <= predict_after_batches || test_time <= predict_after_seconds)
-    return false;
-  return test_time + eta_.get(batch_iter, max_batch_) > predict_factor * time_limit_;
+  return time_is_up(seconds(), batch_iter, time_limit_, time_predict_,
+                    [&] { return eta_.get(batch_iter, max_batch_); });
 }
 
 bool progress::due(std::uint64_t batch_iter) const {

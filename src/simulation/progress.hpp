@@ -33,6 +33,17 @@ class progress {
   // After the loop: returns the seconds since `start` and prints the closing summary.
   double finish(std::uint64_t same_count, std::string_view status);
 
+  // The time checks of a run `test_time` seconds in, with `batch_iter` batches complete: past the
+  // limit; or, with `predict`, from the third batch and 5 seconds on, a predicted total (`eta()`
+  // seconds still to go) beyond three times the limit.
+  template <typename Eta>
+  static bool time_is_up(double test_time, std::uint64_t batch_iter, double time_limit, bool predict,
+                         Eta eta) {
+    if (test_time > time_limit) return true;
+    if (!predict || batch_iter <= 2 || test_time <= 5.0) return false;
+    return test_time + eta() > 3.0 * time_limit;
+  }
+
   // The progress line of `batch_iter` batches done (memory, time and estimate as given).
   static std::string line(std::uint64_t batch_iter, std::uint64_t max_batch, std::uint64_t same_count,
                           std::uint64_t memory, double seconds, double eta);
