@@ -35,11 +35,15 @@ TEST(Results, FilesDescribeAStoppedRun) {
   const simulation::result_files files{dir / "counts.csv", dir / "status", dir / "progress",
                                        dir / "time",       dir / "memory", dir / "same"};
 
-  simulation::engine whole(circuit, {0, 1, 2}, 3, config, console);
-  whole.build_structures();
-  whole.build_bitsets();
-  whole.simulate();
-  whole.write_results(files);
+  const auto run_and_write = [&] {
+    simulation::engine engine(circuit, {0, 1, 2}, 3, config, console);
+    engine.build_structures();
+    engine.build_bitsets();
+    engine.simulate();
+    engine.write_results(files);
+  };
+
+  run_and_write();
   // Names are written as stored; the wire has no row; h counts (w, c, 0) over 8 patterns.
   EXPECT_EQ(read(dir / "counts.csv"),
             "name,gate,combinations\ng[1],AND,2 2 2 2\nh,REC1.MAJ,3 0 3 0 1 0 1 0\nk,XOR,4 3 0 1\n");
@@ -47,11 +51,7 @@ TEST(Results, FilesDescribeAStoppedRun) {
   EXPECT_EQ(read(dir / "progress"), "2 / 2\n4 / 4\n");
 
   config.time_limit = 0;
-  simulation::engine stopped(circuit, {0, 1, 2}, 3, config, console);
-  stopped.build_structures();
-  stopped.build_bitsets();
-  stopped.simulate();
-  stopped.write_results(files);
+  run_and_write();
   EXPECT_EQ(read(dir / "counts.csv"),
             "name,gate,combinations\ng[1],AND,2 2 0 0\nh,REC1.MAJ,0 0 0 0 0 0 0 0\nk,XOR,0 0 0 0\n");
   EXPECT_EQ(read(dir / "status"), "out-of-time\n");
