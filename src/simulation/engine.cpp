@@ -1,5 +1,7 @@
 #include "simulation/engine.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 

@@ -199,13 +199,6 @@ TEST(Engine, ProgressLinesOnlyWhenDue) {
     shown.push_back(console.substr(at + 3, console.find(" / ", at) - at - 3));
   EXPECT_EQ(shown, (std::vector<std::string>{"1", "10", "20", "22", "23", "24", "25", "26", "27", "28", "29",
                                              "30", "31", "32"}));
-
-  config.print_every = 0;
-  EXPECT_EQ(masked(run(circuit, identity_order(circuit), config).console),
-            "building structures\n\ninputs = 5\noutputs = 0\ngates = 1\nlevels = 1\ncache = enabled\n\n"
-            "var bits (5) : a b c d e \n\nbuilding structures: time = Xs\n\n"
-            "building bitsets\nbuilding bitsets: time = Xs\n\nsimulation\n"
-            "freeing memory\nfreeing memory: time = Xs\n");
 }
 
 TEST(Engine, TimeLimitStopsAfterTheCurrentGate) {
