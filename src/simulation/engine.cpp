@@ -93,8 +93,7 @@ void engine::apply_limits() {
   }
   const memory_room room{util::rss::physical(), util::rss::current(), config_.memory_limit,
                          util::rss::address_space()};
-  check_table_memory(logic_tables_alive(circuit_, config_.use_cache, config_.watch_changes), split_.use_bits,
-                     room);
+  check_table_memory(logic_tables_alive(circuit_, config_.use_cache), split_.use_bits, room);
 }
 
 void engine::build_bitsets() {

@@ -55,10 +55,21 @@ class storage_roots {
   std::vector<nid_t> roots_;
 };
 
-std::uint64_t computed_tables(const Circuit& circuit) {
+// With the cache every table persists: one storage per computing gate (all but wires). A gate
+// overwrites its storage in place unless a wire or a recycling port of another node shares it;
+// then the new storage exists beside the old one until that holder is evaluated again.
+std::uint64_t cached_peak(const Circuit& circuit) {
+  const storage_roots roots(circuit);
+  std::vector<bool> shared(circuit.transfer_count(), false);
   std::uint64_t count = 0;
-  for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) count += circuit.gate(n) != WIRE;
-  return count;
+  for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
+    count += circuit.gate(n) != WIRE;
+    for (pos_t p = 0; p < circuit.output_count(n); ++p) {
+      const nid_t root = roots.root(n, p);
+      if (root != storage_roots::none && root != n) shared[root] = true;
+    }
+  }
+  return count + static_cast<std::uint64_t>(std::count(shared.begin(), shared.end(), true));
 }
 
 // Without the cache: a handle is released after its last logic reader; a handle that no logic node
@@ -121,10 +132,8 @@ std::uint64_t times(std::uint64_t count, std::uint64_t bytes) {
 
 }  // namespace
 
-std::uint64_t logic_tables_alive(const Circuit& circuit, bool use_cache, bool watch_changes) {
-  // With the comparison, an evaluation builds its new table while the old one is still held.
-  if (use_cache) return computed_tables(circuit) + (watch_changes ? 1 : 0);
-  return uncached_peak(circuit);
+std::uint64_t logic_tables_alive(const Circuit& circuit, bool use_cache) {
+  return use_cache ? cached_peak(circuit) : uncached_peak(circuit);
 }
 
 std::uint64_t table_bytes(std::uint32_t use_bits) {

@@ -13,7 +13,7 @@ namespace simulation {
 // persists; without it a table lives from its gate's evaluation to its last reader (or into the
 // next batch when no logic node reads it). Constant tables, which share storage, are not
 // foreseen, so this is an upper bound.
-std::uint64_t logic_tables_alive(const operation::Circuit& circuit, bool use_cache, bool watch_changes);
+std::uint64_t logic_tables_alive(const operation::Circuit& circuit, bool use_cache);
 
 // The bytes one value table of 2^use_bits bits takes, its record included.
 std::uint64_t table_bytes(std::uint32_t use_bits);
