@@ -164,8 +164,8 @@ class bitset {
                            std::array<siz_t, 4>* and_popcounts, bool* unchanged);
   // One pass of the kernel `o` over the operands (all of one size), returning its counts. With an
   // `out`, the result goes into out's record (reused when out solely owns one of the right size,
-  // else new), unmasked, with its count cached; with `unchanged` too, it
-  // tells whether the result equals out's previous value.
+  // else new), unmasked, with its count cached; `unchanged`, when given, receives whether the
+  // result equals out's previous value.
   static std::array<siz_t, 4> pass(bitset_kernels::op o, std::initializer_list<const bitset*> operands,
                                    bitset* out = nullptr, bool* unchanged = nullptr);
 
