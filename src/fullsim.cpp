@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
-#include <stdexcept>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +13,7 @@
 #include "fullsim/statistics.hpp"
 #include "operation/read/read.hpp"
 #include "operation/read/topological_sort.hpp"
+#include "simulation/engine.hpp"
 #include "util/argparse/base.hpp"
 #include "util/entry.hpp"
 #include "util/output_file.hpp"
@@ -93,11 +94,42 @@ void sort_circuit(operation::Circuit& circ) {
   sorting.end();
 }
 
+// The simulation's choices from the command line; options without a default count only when given.
+simulation::settings simulation_settings(const params& args) {
+  simulation::settings config;
+  if (args.is_set("-use-bits")) config.use_bits = args.get<std::uint32_t>("-use-bits");
+  if (args.is_set("-sel-bits")) config.sel_bits = args.get<std::uint32_t>("-sel-bits");
+  config.worker = args.get<std::uint64_t>("-worker");
+  config.use_cache = !args.get<bool>("-no-cache");
+  config.use_gray_code = !args.get<bool>("-no-gray-code");
+  config.watch_changes = !args.get<bool>("-no-watch-changes");
+  config.print_every = args.get<std::uint64_t>("-print-every");
+  if (args.is_set("-limit-time")) config.time_limit = args.get<double>("-limit-time");
+  config.time_predict = args.get<bool>("-predict-time");
+  if (args.is_set("-limit-memory")) config.memory_limit = args.get<std::uint64_t>("-limit-memory");
+  return config;
+}
+
+// The simulation's result files that were asked for.
+simulation::result_files result_files(const params& args) {
+  const auto path = [&](const std::string& name) {
+    return args.is_set(name) ? std::optional(args.get<fs::path>(name)) : std::nullopt;
+  };
+  return {path("-o"),         path("-save-status"), path("-save-progress"),
+          path("-save-time"), path("-save-memory"), path("-save-same")};
+}
+
 // Runs the simulation phases, from "building structures" to "freeing memory", and writes the
 // simulation's result files. `order` holds input indices, var inputs first.
-void simulate(const params&, operation::Circuit&, const std::vector<nid_t>& /*ranks*/,
-              std::vector<nid_t>& /*order*/, std::uint64_t /*print_every*/) {
-  throw std::runtime_error("simulation is not available in this build yet");
+void simulate(const params& args, const operation::Circuit& circ, const std::vector<nid_t>& ranks,
+              std::vector<nid_t> order, const simulation::settings& config) {
+  simulation::engine engine(circ, std::move(order), ranks.size() - 3, config);
+  engine.build_structures();
+  engine.apply_limits();
+  engine.build_bitsets();
+  engine.simulate();
+  engine.write_results(result_files(args));
+  engine.free_memory();
 }
 
 void save_full_time(const params& args, double seconds) {
@@ -114,13 +146,16 @@ int main(int argc, char** argv) {
     check_result_paths(args);
     operation::Circuit circ = read_netlist(args);
     if (!fullsim::within_size_limits(args, circ, std::cerr)) return util::exit_status::size_limit;
+    const bool evaluate = !args.get<bool>("-no-eval");
+    const simulation::settings config = simulation_settings(args);
+    // A worker past the last share, or a split the 64-bit counts cannot hold, is refused now.
+    if (evaluate) simulation::split_inputs(circ.input_count(), config);
     sort_circuit(circ);
-    const auto print_every = args.get<std::uint64_t>("-print-every");
     const std::vector<nid_t> ranks = circ.get_ranks();
     fullsim::save_statistics(args, circ, ranks);
-    if (args.get<bool>("-no-eval")) return util::exit_status::success;
+    if (!evaluate) return util::exit_status::success;
     std::vector<nid_t> order = fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort"));
-    simulate(args, circ, ranks, order, print_every);
+    simulate(args, circ, ranks, std::move(order), config);
     save_full_time(args, run.elapsed());
     run.end_last();
     return util::exit_status::success;

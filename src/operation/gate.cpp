@@ -21,11 +21,13 @@ tab_t input_table(const arc_t& arc, tab_t*** tables) {
 bool input_unchanged(const arc_t& arc, bool** same) { return same[node_of(arc)][port_of(arc)]; }
 
 // The steps every evaluator shares, for a gate of N inputs whose port 0 is computed by
-// `compute(inputs, out)` (which also writes the counters; inputs[k] is input k as seen):
+// `compute(inputs, own, unchanged)` (which also writes the counters; inputs[k] is input k as seen):
 // - when every input is unchanged, only port 0's flag is set (table and counters stay);
-// - the node's old table is kept for the comparison when `watch_changes` asks for one; otherwise
-//   it becomes the result buffer, so a table the node solely owns is overwritten in place;
-// - port 0's flag tells whether the new values equal the old ones (false without comparison).
+// - the result goes straight into the node's table, overwriting its words in place when the node
+//   solely owns them;
+// - with `watch_changes` (and flags), `unchanged` asks the operation whether the new values equal
+//   the old ones, which it learns in the pass that overwrites them; port 0's flag records the
+//   answer (false without comparison).
 template <pos_t N, typename Compute>
 void evaluate(nid_t nid, const arc_t* arcs, tab_t*** tables, bool** same, bool watch_changes,
               Compute compute) {
@@ -45,13 +47,9 @@ void evaluate(nid_t nid, const arc_t* arcs, tab_t*** tables, bool** same, bool w
     inputs[k] = tables[node_of(arcs[k])][port_of(arcs[k])];
     if (std::get<2>(arcs[k])) inputs[k] = &bitset::NOT(*inputs[k], complemented[k]);
   }
-  tab_t& own = *tables[nid][0];
-  const bool compare = same != nullptr && watch_changes;
-  tab_t out;
-  if (!compare) out.move_from(own);
-  compute(inputs, out);
-  if (same != nullptr) same[nid][0] = compare && out == own;
-  own.move_from(out);
+  bool unchanged = false;
+  compute(inputs, *tables[nid][0], same != nullptr && watch_changes ? &unchanged : nullptr);
+  if (same != nullptr) same[nid][0] = unchanged;
 }
 
 // Counters of two inputs with counts p0, p1 and `both` patterns where both are 1.
@@ -73,7 +71,7 @@ void or_combs(cmb_t* combs, cmb_t max, cmb_t p0, cmb_t p1, cmb_t either) {
 void wire_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                    bool** same, bool) {
   // A changed input always changes a wire's output: nothing to compare.
-  evaluate<1>(nid, arcs, tables, same, false, [&](const tab_t* const* in, tab_t& out) {
+  evaluate<1>(nid, arcs, tables, same, false, [&](const tab_t* const* in, tab_t& out, bool*) {
     out = *in[0];
     if (combs != nullptr) {
       combs[1] = out.popcount();
@@ -84,46 +82,52 @@ void wire_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& m
 
 void and_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                   bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* const* in, tab_t& out) {
-    bitset::AND(*in[0], *in[1], out);
-    if (combs != nullptr) and_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), out.popcount());
-  });
+  evaluate<2>(nid, arcs, tables, same, watch_changes,
+              [&](const tab_t* const* in, tab_t& out, bool* unchanged) {
+                bitset::AND(*in[0], *in[1], out, unchanged);
+                if (combs != nullptr)
+                  and_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), out.popcount());
+              });
 }
 
 void or_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                  bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* const* in, tab_t& out) {
-    bitset::OR(*in[0], *in[1], out);
-    if (combs != nullptr) or_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), out.popcount());
-  });
+  evaluate<2>(nid, arcs, tables, same, watch_changes,
+              [&](const tab_t* const* in, tab_t& out, bool* unchanged) {
+                bitset::OR(*in[0], *in[1], out, unchanged);
+                if (combs != nullptr)
+                  or_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), out.popcount());
+              });
 }
 
 void xor_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                   bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](const tab_t* const* in, tab_t& out) {
-    siz_t both;
-    bitset::XOR(*in[0], *in[1], out, both);
-    if (combs != nullptr) and_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), both);
-  });
+  evaluate<2>(nid, arcs, tables, same, watch_changes,
+              [&](const tab_t* const* in, tab_t& out, bool* unchanged) {
+                siz_t both;
+                bitset::XOR(*in[0], *in[1], out, both, unchanged);
+                if (combs != nullptr) and_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), both);
+              });
 }
 
 void maj_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                   bool** same, bool watch_changes) {
-  evaluate<3>(nid, arcs, tables, same, watch_changes, [&](const tab_t* const* in, tab_t& out) {
-    std::array<siz_t, 4> pairs;
-    bitset::MAJ(*in[0], *in[1], *in[2], out, pairs);
-    if (combs == nullptr) return;
-    const cmb_t a = in[0]->popcount(), b = in[1]->popcount(), c = in[2]->popcount();
-    const auto [ab, ac, bc, abc] = pairs;
-    combs[7] = abc;
-    combs[6] = ab - abc;
-    combs[5] = ac - abc;
-    combs[3] = bc - abc;
-    combs[4] = a - ab - ac + abc;
-    combs[2] = b - ab - bc + abc;
-    combs[1] = c - ac - bc + abc;
-    combs[0] = max_combs - a - b - c + ab + ac + bc - abc;
-  });
+  evaluate<3>(nid, arcs, tables, same, watch_changes,
+              [&](const tab_t* const* in, tab_t& out, bool* unchanged) {
+                std::array<siz_t, 4> pairs;
+                bitset::MAJ(*in[0], *in[1], *in[2], out, pairs, unchanged);
+                if (combs == nullptr) return;
+                const cmb_t a = in[0]->popcount(), b = in[1]->popcount(), c = in[2]->popcount();
+                const auto [ab, ac, bc, abc] = pairs;
+                combs[7] = abc;
+                combs[6] = ab - abc;
+                combs[5] = ac - abc;
+                combs[3] = bc - abc;
+                combs[4] = a - ab - ac + abc;
+                combs[2] = b - ab - bc + abc;
+                combs[1] = c - ac - bc + abc;
+                combs[0] = max_combs - a - b - c + ab + ac + bc - abc;
+              });
 }
 
 // A recycling gate: port 1 is the base gate's result (with its counters and shortcut), port 0 a

@@ -202,6 +202,84 @@ TEST(Bitset, ResultReusesOnlyARecordItSolelyOwns) {
   EXPECT_EQ(x.data(1) >> 1, 0U);
 }
 
+// out = op(a, b, c) through the operation's form that reports whether out's value changed.
+using watched_op = std::function<void(const bitset&, const bitset&, const bitset&, bitset&, bool*)>;
+const std::vector<std::pair<watched_op, std::function<bool(bool, bool, bool)>>> watched_ops = {
+    {[](const bitset& a, const bitset& b, const bitset&, bitset& out, bool* u) { bitset::AND(a, b, out, u); },
+     and_f},
+    {[](const bitset& a, const bitset& b, const bitset&, bitset& out, bool* u) { bitset::OR(a, b, out, u); },
+     or_f},
+    {[](const bitset& a, const bitset& b, const bitset&, bitset& out, bool* u) {
+       siz_t both;
+       bitset::XOR(a, b, out, both, u);
+     },
+     xor_f},
+    {[](const bitset& a, const bitset& b, const bitset& c, bitset& out, bool* u) {
+       std::array<siz_t, 4> pairs;
+       bitset::MAJ(a, b, c, out, pairs, u);
+     },
+     maj_f},
+};
+
+TEST(Bitset, ReplacingATableTellsWhetherItsValueChanged) {
+  for_each_path([] {
+    std::mt19937_64 random(13);
+    for (siz_t size : sizes) {
+      for (const auto& [operation, f] : watched_ops) {
+        SCOPED_TRACE(::testing::Message() << "size " << size);
+        const bitset a = random_table(size, random), b = random_table(size, random),
+                     c = random_table(size, random);
+        if (a.popcount() % size == 0 || b.popcount() % size == 0 || c.popcount() % size == 0)
+          continue;  // shortcuts
+        const bits expected = combine({bits_of(a), bits_of(b), bits_of(c)}, f);
+        bool unchanged = true;
+        bitset out;
+        operation(a, b, c, out, &unchanged);  // an empty table held no value
+        EXPECT_FALSE(unchanged);
+        EXPECT_EQ(bits_of(out), expected);
+        // Overwritten in place, compared in the same pass: equal again; then differing in one bit.
+        const std::size_t before = word_allocations;
+        operation(a, b, c, out, &unchanged);
+        EXPECT_TRUE(unchanged);
+        std::vector<bck_t> words = words_of(out);
+        words.back() ^= bck_t{1} << ((size - 1) % 64);
+        out = bitset::from_words(size, words);
+        operation(a, b, c, out, &unchanged);
+        EXPECT_FALSE(unchanged);
+        // The old value stored complemented: equal, and then not.
+        out = bitset::from_words(size, words_of(out, ~bck_t{0}));
+        out.flip();
+        operation(a, b, c, out, &unchanged);
+        EXPECT_TRUE(unchanged);
+        out = bitset::from_words(size, words);
+        out.flip();
+        operation(a, b, c, out, &unchanged);
+        EXPECT_FALSE(unchanged);
+        EXPECT_EQ(word_allocations, before + 3);  // the three tables made here; none by the operations
+        // A shared old table is compared, not overwritten.
+        const bitset kept = out;
+        operation(a, b, c, out, &unchanged);
+        EXPECT_TRUE(unchanged);
+        EXPECT_FALSE(out.same_impl(kept));
+        EXPECT_EQ(bits_of(out), expected);
+        EXPECT_EQ(out.popcount(), ones(expected));
+      }
+    }
+  });
+  // Shortcuts compare the operand they share.
+  const bitset zeros(100), t = bitset::from_words(100, std::vector<bck_t>{5, 6});
+  bitset out = zeros.copy();
+  bool unchanged = false;
+  bitset::AND(t, zeros, out, &unchanged);
+  EXPECT_TRUE(unchanged);
+  bitset::OR(t, zeros, out, &unchanged);
+  EXPECT_FALSE(unchanged);
+  siz_t both;
+  bitset::XOR(t, ~zeros, out, both, &unchanged);
+  EXPECT_FALSE(unchanged);
+  EXPECT_TRUE(out.is(~t));
+}
+
 TEST(Bitset, CopiesShareAndMovesTakeOver) {
   bitset a(100);
   bitset b(a);

@@ -15,6 +15,8 @@ TEST(Rss, ProbesSeeTouchedMemory) {
   EXPECT_GE(util::rss::current(), size);
   EXPECT_GE(util::rss::peak(), size);
   EXPECT_GE(util::rss::peak(), util::rss::current() / 2);
+  EXPECT_GE(util::rss::address_space(), util::rss::current());
+  EXPECT_GE(util::rss::physical(), util::rss::current());
 }
 
 TEST(RssDeathTest, LimitSetsTheAddressSpaceSoftLimit) {

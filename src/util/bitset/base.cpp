@@ -21,6 +21,15 @@ bck_t* allocate_words(siz_t count) {
 
 void free_words(bck_t* words) { ::operator delete[](words, word_alignment); }
 
+// The count of the words a pass of `o` stores, from its counts and the operands' counts `ones`: the
+// XOR and majority passes count a & b (and the other pairs) instead, from which it follows:
+// |a ^ b| = |a| + |b| - 2 |a & b| and |maj| = |ab| + |ac| + |bc| - 2 |abc|.
+siz_t stored_popcount(op o, const siz_t* ones, const bitset_kernels::counts_t& c) {
+  if (o == op::XOR_AND) return ones[0] + ones[1] - 2 * c[0];
+  if (o == op::MAJ_PAIRS) return c[0] + c[1] + c[2] - 2 * c[3];
+  return c[0];
+}
+
 }  // namespace
 
 bitset::bitset(siz_t size, bool zeros, siz_t popcount)
@@ -68,7 +77,8 @@ bitset bitset::copy() const {
   return result;
 }
 
-bitset& bitset::share(const bitset& other) {
+bitset& bitset::share(const bitset& other, bool* unchanged) {
+  if (unchanged != nullptr) *unchanged = other == *this;
   copy_from(other);
   return *this;
 }
@@ -85,51 +95,63 @@ bitset& bitset::NOT(const bitset& a, bitset& out) {
   return out;
 }
 
-std::array<siz_t, 4> bitset::pass(op o, std::initializer_list<const bitset*> operands, bitset* out) {
+std::array<siz_t, 4> bitset::pass(op o, std::initializer_list<const bitset*> operands, bitset* out,
+                                  bool* unchanged) {
   // Everything is read from the operands before `out` changes: `out` may be one of them.
   const bitset& a = **operands.begin();
   const siz_t size = a.size();
   const bck_t last_mask = a.last_mask();
   bitset_kernels::operands x{};
+  siz_t ones[3] = {};
   unsigned k = 0;
   for (const bitset* operand : operands) {
     x.in[k] = operand->impl_->data_;
     x.mask[k] = operand->inverted_;
+    ones[k] = operand->popcount();
     ++k;
   }
   bitset result;
+  bool replace = false;  // the pass overwrites out's own words and compares them
+  bck_t old_mask = 0;
   if (out != nullptr) {
     if (out->impl_ != nullptr && out->sole_owner() && out->size() == size) {
+      old_mask = out->inverted_;
       result.move_from(*out);
       result.inverted_ = 0;
+      replace = unchanged != nullptr;
     } else {
       result = bitset(size, false);
     }
     x.out = result.impl_->data_;
   }
-  const std::array<siz_t, 4> counts = bitset_kernels::run(o, x, count_buckets(size), last_mask);
+  const bitset_kernels::counts_t counts = bitset_kernels::run(o, x, count_buckets(size), last_mask, replace);
   if (out != nullptr) {
-    result.impl_->popcount_ = counts[0];
+    result.impl_->popcount_ = stored_popcount(o, ones, counts);
+    // The old value was the stored words seen through `old_mask`: it equals the new one exactly
+    // when no stored bit changed (mask 0), or every one did (all ones).
+    if (replace) *unchanged = counts[bitset_kernels::changed_count] == (old_mask == 0 ? 0 : size);
+    if (unchanged != nullptr && !replace) *unchanged = result == *out;
     out->move_from(result);
   }
-  return counts;
+  return {counts[0], counts[1], counts[2], counts[3]};
 }
 
-bitset& bitset::AND(const bitset& a, const bitset& b, bitset& out) {
-  if (a.all_zeros() || b.all_ones() || a.is(b)) return out.share(a);
-  if (b.all_zeros() || a.all_ones()) return out.share(b);
-  pass(op::AND, {&a, &b}, &out);
+bitset& bitset::AND(const bitset& a, const bitset& b, bitset& out, bool* unchanged) {
+  if (a.all_zeros() || b.all_ones() || a.is(b)) return out.share(a, unchanged);
+  if (b.all_zeros() || a.all_ones()) return out.share(b, unchanged);
+  pass(op::AND, {&a, &b}, &out, unchanged);
   return out;
 }
 
-bitset& bitset::OR(const bitset& a, const bitset& b, bitset& out) {
-  if (a.all_ones() || b.all_zeros() || a.is(b)) return out.share(a);
-  if (b.all_ones() || a.all_zeros()) return out.share(b);
-  pass(op::OR, {&a, &b}, &out);
+bitset& bitset::OR(const bitset& a, const bitset& b, bitset& out, bool* unchanged) {
+  if (a.all_ones() || b.all_zeros() || a.is(b)) return out.share(a, unchanged);
+  if (b.all_ones() || a.all_zeros()) return out.share(b, unchanged);
+  pass(op::OR, {&a, &b}, &out, unchanged);
   return out;
 }
 
-bool bitset::XOR_shortcut(const bitset& a, const bitset& b, bitset& out, siz_t* and_popcount) {
+bool bitset::XOR_shortcut(const bitset& a, const bitset& b, bitset& out, siz_t* and_popcount,
+                          bool* unchanged) {
   // A constant operand leaves the other, complemented when the constant is all ones; a & b is then
   // 0 or the other's count. Both are taken before `out` changes: it may be one of the operands.
   const bitset* constant = a.all_zeros()   ? &a
@@ -141,27 +163,27 @@ bool bitset::XOR_shortcut(const bitset& a, const bitset& b, bitset& out, siz_t* 
   const bitset& other = constant == &a ? b : a;
   const bool complement = constant->all_ones();
   if (and_popcount != nullptr) *and_popcount = complement ? other.popcount() : 0;
-  out.share(other);
-  if (complement) out.flip();
+  if (complement) {
+    out.share(~other, unchanged);
+  } else {
+    out.share(other, unchanged);
+  }
   return true;
 }
 
 bitset& bitset::XOR(const bitset& a, const bitset& b, bitset& out) {
-  if (!XOR_shortcut(a, b, out, nullptr)) pass(op::XOR, {&a, &b}, &out);
+  if (!XOR_shortcut(a, b, out, nullptr, nullptr)) pass(op::XOR, {&a, &b}, &out);
   return out;
 }
 
-bitset& bitset::XOR(const bitset& a, const bitset& b, bitset& out, siz_t& and_popcount) {
-  if (XOR_shortcut(a, b, out, &and_popcount)) return out;
-  // The pass counts a & b; the XOR's own count follows from it: |a ^ b| = |a| + |b| - 2 |a & b|.
-  const siz_t pa = a.popcount(), pb = b.popcount();
-  and_popcount = pass(op::XOR_AND, {&a, &b}, &out)[0];
-  out.impl_->popcount_ = pa + pb - 2 * and_popcount;
+bitset& bitset::XOR(const bitset& a, const bitset& b, bitset& out, siz_t& and_popcount, bool* unchanged) {
+  if (XOR_shortcut(a, b, out, &and_popcount, unchanged)) return out;
+  and_popcount = pass(op::XOR_AND, {&a, &b}, &out, unchanged)[0];
   return out;
 }
 
 bool bitset::MAJ_shortcut(const bitset& a, const bitset& b, const bitset& c, bitset& out,
-                          std::array<siz_t, 4>* and_popcounts) {
+                          std::array<siz_t, 4>* and_popcounts, bool* unchanged) {
   const bitset* operands[3] = {&a, &b, &c};
   for (unsigned i = 0; i < 3; ++i) {
     const bitset& p = *operands[i];
@@ -173,11 +195,11 @@ bool bitset::MAJ_shortcut(const bitset& a, const bitset& b, const bitset& c, bit
     // A constant operand reduces the majority to AND or OR of the other two; two equal operands
     // win the vote; two complementary ones leave it to the third.
     if (p.all_zeros()) {
-      AND(q, r, out);
+      AND(q, r, out, unchanged);
     } else if (p.all_ones()) {
-      OR(q, r, out);
+      OR(q, r, out, unchanged);
     } else {
-      out.share(p.inverted_ == q.inverted_ ? p : r);
+      out.share(p.inverted_ == q.inverted_ ? p : r, unchanged);
     }
     return true;
   }
@@ -185,16 +207,14 @@ bool bitset::MAJ_shortcut(const bitset& a, const bitset& b, const bitset& c, bit
 }
 
 bitset& bitset::MAJ(const bitset& a, const bitset& b, const bitset& c, bitset& out) {
-  if (!MAJ_shortcut(a, b, c, out, nullptr)) pass(op::MAJ, {&a, &b, &c}, &out);
+  if (!MAJ_shortcut(a, b, c, out, nullptr, nullptr)) pass(op::MAJ, {&a, &b, &c}, &out);
   return out;
 }
 
 bitset& bitset::MAJ(const bitset& a, const bitset& b, const bitset& c, bitset& out,
-                    std::array<siz_t, 4>& and_popcounts) {
-  if (MAJ_shortcut(a, b, c, out, &and_popcounts)) return out;
-  // The majority's own count follows from the pass's: |maj| = |ab| + |ac| + |bc| - 2 |abc|.
-  and_popcounts = pass(op::MAJ_PAIRS, {&a, &b, &c}, &out);
-  out.impl_->popcount_ = and_popcounts[0] + and_popcounts[1] + and_popcounts[2] - 2 * and_popcounts[3];
+                    std::array<siz_t, 4>& and_popcounts, bool* unchanged) {
+  if (MAJ_shortcut(a, b, c, out, &and_popcounts, unchanged)) return out;
+  and_popcounts = pass(op::MAJ_PAIRS, {&a, &b, &c}, &out, unchanged);
   return out;
 }
 

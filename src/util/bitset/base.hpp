@@ -96,16 +96,19 @@ class bitset {
   // out = a & b, a | b, a ^ b, majority(a, b, c). Operands and a non-empty `out` have one size of at
   // least 1 bit; `out` may be one of the operands. Degenerate operands make `out` share an operand's
   // record; otherwise one pass fills out's record (reused when `out` is its sole owner and it has
-  // the right size, else new) and caches its count.
-  static bitset& AND(const bitset& a, const bitset& b, bitset& out);
-  static bitset& OR(const bitset& a, const bitset& b, bitset& out);
+  // the right size, else new) and caches its count. When `unchanged` is given it receives whether
+  // the result equals the value `out` held before (false when `out` was empty); a reused record is
+  // then compared in the same pass that overwrites it.
+  static bitset& AND(const bitset& a, const bitset& b, bitset& out, bool* unchanged = nullptr);
+  static bitset& OR(const bitset& a, const bitset& b, bitset& out, bool* unchanged = nullptr);
   static bitset& XOR(const bitset& a, const bitset& b, bitset& out);
   static bitset& MAJ(const bitset& a, const bitset& b, const bitset& c, bitset& out);
   // XOR that also gives the count of a & b, from the same pass (the XOR gate's counters need it).
-  static bitset& XOR(const bitset& a, const bitset& b, bitset& out, siz_t& and_popcount);
+  static bitset& XOR(const bitset& a, const bitset& b, bitset& out, siz_t& and_popcount,
+                     bool* unchanged = nullptr);
   // MAJ that also gives `AND_pairs_popcount(a, b, c)`, from the same pass when it makes one.
   static bitset& MAJ(const bitset& a, const bitset& b, const bitset& c, bitset& out,
-                     std::array<siz_t, 4>& and_popcounts);
+                     std::array<siz_t, 4>& and_popcounts, bool* unchanged = nullptr);
 
   // AND, OR and XOR into a new result.
   bitset operator&(const bitset& other) const;
@@ -150,18 +153,21 @@ class bitset {
   bool all_zeros() const { return popcount() == 0; }
   bool all_ones() const { return popcount() == size(); }
   bool sole_owner() const { return impl_->ref_.load(std::memory_order_acquire) == 1; }
-  // Makes this handle a shared copy of `other` and returns it.
-  bitset& share(const bitset& other);
+  // Makes this handle a shared copy of `other` and returns it; with `unchanged`, first tells
+  // whether `other` equals this handle's value.
+  bitset& share(const bitset& other, bool* unchanged = nullptr);
   // The shortcuts of XOR, also filling `and_popcount` when given; false when none applies.
-  static bool XOR_shortcut(const bitset& a, const bitset& b, bitset& out, siz_t* and_popcount);
+  static bool XOR_shortcut(const bitset& a, const bitset& b, bitset& out, siz_t* and_popcount,
+                           bool* unchanged);
   // The shortcuts of MAJ, also filling `and_popcounts` when given; false when none applies.
   static bool MAJ_shortcut(const bitset& a, const bitset& b, const bitset& c, bitset& out,
-                           std::array<siz_t, 4>* and_popcounts);
+                           std::array<siz_t, 4>* and_popcounts, bool* unchanged);
   // One pass of the kernel `o` over the operands (all of one size), returning its counts. With an
   // `out`, the result goes into out's record (reused when out solely owns one of the right size,
-  // else new), unmasked, with the first count as its cached popcount.
+  // else new), unmasked, with its count cached; `unchanged`, when given, receives whether the
+  // result equals out's previous value.
   static std::array<siz_t, 4> pass(bitset_kernels::op o, std::initializer_list<const bitset*> operands,
-                                   bitset* out = nullptr);
+                                   bitset* out = nullptr, bool* unchanged = nullptr);
 
   impl* impl_ = nullptr;
   bck_t inverted_ = 0;  // 0, or all ones when this handle sees the complement of the stored words

@@ -62,10 +62,11 @@ counts_t run_split(loop_fn loop, const operands& x, std::uint64_t words, word_t 
 
 }  // namespace
 
-counts_t run(op o, const operands& x, std::uint64_t words, word_t last_mask) {
+counts_t run(op o, const operands& x, std::uint64_t words, word_t last_mask, bool replace) {
   unsigned inverted = 0;
   for (unsigned k = 0; k < 3; ++k) inverted |= (x.mask[k] != 0) << k;
-  const loop_fn loop = loops_of(active()).loops[static_cast<unsigned>(o)][x.out != nullptr][inverted];
+  const mode m = x.out == nullptr ? mode::count : replace ? mode::replace : mode::store;
+  const loop_fn loop = loops_of(active()).loops[static_cast<unsigned>(o)][static_cast<unsigned>(m)][inverted];
   return run_split(loop, x, words, last_mask);
 }
 

@@ -33,13 +33,22 @@ struct operands {
   word_t* out;  // null: count only
 };
 
-inline constexpr unsigned max_counts = 4;
+// What a loop does with the combined words: count them only, store them, or store them over the
+// words `x.out` holds and also count the bits in which they differ from those (so that a result
+// overwrites the table it replaces and still tells whether it changed, in one pass).
+enum class mode : unsigned { count, store, replace };
+inline constexpr unsigned mode_count = 3;
+
+inline constexpr unsigned max_counts = 5;
+inline constexpr unsigned changed_count = 4;  // the entry of the counts that `replace` fills
 using counts_t = std::array<count_t, max_counts>;
 
 // Combines words 0 to `words` - 1 (at least one), stores them when `x.out` is set and returns the
-// population counts of the counted words (in the first entry, or all four for MAJ_PAIRS).
-// Bits of the last word outside `last_mask` are cleared in the operands before they are combined.
-counts_t run(op o, const operands& x, std::uint64_t words, word_t last_mask);
+// population counts of the counted words (in the first entry, or the first four for MAJ_PAIRS);
+// with `replace` (and `x.out` set) entry `changed_count` holds the number of bits of the stored
+// words that differ from the valid bits they overwrote. Bits of the last word outside `last_mask`
+// are cleared in the operands (and in the overwritten word) before they are combined.
+counts_t run(op o, const operands& x, std::uint64_t words, word_t last_mask, bool replace = false);
 
 // Fills tables[i] (2^inputs bits each, inputs below 64) with the values of variable i over all
 // combinations of `inputs` variables: bit j of table i is bit (inputs - 1 - i) of j. One thread per
@@ -72,11 +81,11 @@ void use_parallel_threshold(std::uint64_t words);
 using loop_fn = void (*)(const operands& x, std::uint64_t begin, std::uint64_t end, word_t end_mask,
                          count_t* counts);
 
-// One level's loops, by operation, counting only ([0]) or also storing ([1]), and by inverted
-// operands (bit k set: operand k complemented).
+// One level's loops, by operation, by mode, and by inverted operands (bit k set: operand k
+// complemented).
 inline constexpr unsigned max_inverted = 8;
 struct loop_table {
-  std::array<std::array<std::array<loop_fn, max_inverted>, 2>, op_count> loops;
+  std::array<std::array<std::array<loop_fn, max_inverted>, mode_count>, op_count> loops;
 };
 
 extern const loop_table generic_loops;

@@ -124,14 +124,22 @@ inline __attribute__((always_inline)) V read(const word_t* p, unsigned k) {
   return (Inverted >> k) & 1 ? ~v : v;
 }
 
+// The count entries a loop of `Op` fills in mode `M`.
+template <typename Op, mode M>
+inline constexpr unsigned slots = M == mode::replace ? changed_count + 1 : Op::counted;
+
 // One step at word i: V is one word or a vector of words, `bits` counts V's bits lane by lane.
-template <typename Op, bool Store, unsigned Inverted, typename V, typename Count>
+template <typename Op, mode M, unsigned Inverted, typename V, typename Count>
 inline __attribute__((always_inline)) void step(const word_t* const* in, word_t* out, std::uint64_t i, V* acc,
                                                 Count bits) {
   V w[Op::inputs];
 #pragma GCC unroll 4
   for (unsigned k = 0; k < Op::inputs; ++k) w[k] = read<Inverted, V>(in[k] + i, k);
-  if constexpr (Store) store(out + i, Op::result(w));
+  if constexpr (M != mode::count) {
+    const V result = Op::result(w);
+    if constexpr (M == mode::replace) acc[changed_count] += bits(result ^ load<V>(out + i));
+    store(out + i, result);
+  }
   V c[Op::counted];
   Op::count(w, c);
 #pragma GCC unroll 4
@@ -142,31 +150,37 @@ inline __attribute__((always_inline)) void step(const word_t* const* in, word_t*
 // `Inverted` complemented: `Words::vec` is the word vector it works on, `Words::count` counts a
 // vector's bits per lane and `Words::count_word` a single word's. The operands of word end - 1 are
 // ANDed with `end_mask` (every combination maps zeros to zero, so bits outside it come out
-// cleared and uncounted).
-template <typename Words, typename Op, bool Store, unsigned Inverted>
+// cleared and uncounted), and so is the word it replaces.
+template <typename Words, typename Op, mode M, unsigned Inverted>
 void loop(const operands& x, std::uint64_t begin, std::uint64_t end, word_t end_mask, count_t* counts) {
   using vec = typename Words::vec;
   constexpr std::uint64_t lanes = sizeof(vec) / sizeof(word_t);
+  constexpr unsigned filled = slots<Op, M>;
   // Local copies: the stores cannot alias them, so they stay in registers.
   const word_t* in[Op::inputs];
   word_t* const out = x.out;
 #pragma GCC unroll 4
   for (unsigned k = 0; k < Op::inputs; ++k) in[k] = x.in[k];
-  vec vacc[Op::counted] = {};
-  word_t wacc[Op::counted] = {};
+  vec vacc[filled] = {};
+  word_t wacc[filled] = {};
   std::uint64_t i = begin;
   const std::uint64_t body = end - 1;
-  for (; i + lanes <= body; i += lanes) step<Op, Store, Inverted>(in, out, i, vacc, Words::count);
-  for (; i < body; ++i) step<Op, Store, Inverted>(in, out, i, wacc, Words::count_word);
+  for (; i + lanes <= body; i += lanes) step<Op, M, Inverted>(in, out, i, vacc, Words::count);
+  for (; i < body; ++i) step<Op, M, Inverted>(in, out, i, wacc, Words::count_word);
   word_t last[Op::inputs];
 #pragma GCC unroll 4
   for (unsigned k = 0; k < Op::inputs; ++k) last[k] = read<Inverted, word_t>(in[k] + body, k) & end_mask;
-  if constexpr (Store) out[body] = Op::result(last);
+  if constexpr (M != mode::count) {
+    const word_t result = Op::result(last);
+    if constexpr (M == mode::replace)
+      wacc[changed_count] += Words::count_word(result ^ (out[body] & end_mask));
+    out[body] = result;
+  }
   word_t c[Op::counted];
   Op::count(last, c);
 #pragma GCC unroll 4
-  for (unsigned k = 0; k < Op::counted; ++k) {
-    counts[k] += wacc[k] + Words::count_word(c[k]);
+  for (unsigned k = 0; k < filled; ++k) {
+    counts[k] += wacc[k] + (k < Op::counted ? Words::count_word(c[k]) : 0);
     if constexpr (lanes == 1) {
       counts[k] += vacc[k];
     } else {
@@ -176,15 +190,16 @@ void loop(const operands& x, std::uint64_t begin, std::uint64_t end, word_t end_
 }
 
 // The loops of one operation, by inverted operands (bits past its inputs are ignored).
-template <typename Words, typename Op, bool Store, unsigned... Inverted>
+template <typename Words, typename Op, mode M, unsigned... Inverted>
 constexpr std::array<loop_fn, max_inverted> by_inversion(std::integer_sequence<unsigned, Inverted...>) {
-  return {loop<Words, Op, Store, Inverted&((1U << Op::inputs) - 1)>...};
+  return {loop<Words, Op, M, Inverted&((1U << Op::inputs) - 1)>...};
 }
 
 template <typename Words, typename Op>
-constexpr std::array<std::array<loop_fn, max_inverted>, 2> loops_of_op() {
+constexpr std::array<std::array<loop_fn, max_inverted>, mode_count> loops_of_op() {
   constexpr auto inversions = std::make_integer_sequence<unsigned, max_inverted>();
-  return {by_inversion<Words, Op, false>(inversions), by_inversion<Words, Op, true>(inversions)};
+  return {by_inversion<Words, Op, mode::count>(inversions), by_inversion<Words, Op, mode::store>(inversions),
+          by_inversion<Words, Op, mode::replace>(inversions)};
 }
 
 // The level's table of loops, in the order of `op`.

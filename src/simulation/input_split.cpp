@@ -1,0 +1,40 @@
+#include "simulation/input_split.hpp"
+
+#include <algorithm>
+
+#include "simulation/errors.hpp"
+
+namespace simulation {
+
+namespace {
+
+constexpr std::uint64_t max_bits = 63;  // 2^63 still fits a 64-bit count
+
+// The smallest number of sel bits that keeps use and var bits below 64 for `inp_count` inputs and
+// at most `use_asked` use bits.
+std::uint64_t sel_bits_needed(std::uint64_t inp_count, std::uint64_t use_asked) {
+  std::uint64_t needed = 0;
+  if (use_asked > max_bits && inp_count > max_bits) needed = inp_count - max_bits;  // use bits
+  if (inp_count > use_asked + max_bits) needed = std::max(needed, inp_count - use_asked - max_bits);  // var
+  return needed;
+}
+
+}  // namespace
+
+input_split split_inputs(operation::nid_t inp_count, const settings& config) {
+  input_split split;
+  split.sel_bits = std::min<std::uint32_t>(config.sel_bits, inp_count);
+  if (split.sel_bits < 64 && config.worker >> split.sel_bits != 0)
+    throw worker_out_of_range(config.worker, split.sel_bits, config.sel_bits);
+  const std::uint32_t rest = inp_count - split.sel_bits;
+  split.use_bits = std::min(config.use_bits.value_or(inp_count), rest);
+  split.var_bits = rest - split.use_bits;
+  if (split.use_bits > max_bits || split.var_bits > max_bits)
+    throw too_many_bits(split.use_bits, split.var_bits,
+                        sel_bits_needed(inp_count, config.use_bits.value_or(inp_count)));
+  split.max_combs = operation::cmb_t{1} << split.use_bits;
+  split.max_batch = std::uint64_t{1} << split.var_bits;
+  return split;
+}
+
+}  // namespace simulation

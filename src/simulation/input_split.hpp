@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+#include "operation/operation.hpp"
+#include "simulation/settings.hpp"
+
+namespace simulation {
+
+// How the primary inputs divide, in the input order, into var inputs (enumerated batch by batch),
+// use inputs (one bit position per assignment in every table) and sel inputs (fixed by the worker).
+struct input_split {
+  std::uint32_t var_bits = 0;
+  std::uint32_t use_bits = 0;
+  std::uint32_t sel_bits = 0;
+  operation::cmb_t max_combs = 1;  // 2^use_bits: patterns per batch, bits per table
+  std::uint64_t max_batch = 1;     // 2^var_bits: batches
+
+  bool operator==(const input_split&) const = default;
+};
+
+// The split of `inp_count` inputs under the settings: sel bits are "-sel-bits" capped at the
+// input count, use bits "-use-bits" (default: all the rest) capped at what is left, var bits the
+// rest. Throws `worker_out_of_range` when the worker number is not below 2^sel_bits and
+// `too_many_bits` when use or var bits reach 64, which the 64-bit counts cannot hold.
+input_split split_inputs(operation::nid_t inp_count, const settings& config);
+
+// Bit `j` of `value`; 0 from bit 64 on.
+inline bool bit_of(std::uint64_t value, std::uint64_t j) { return j < 64 && ((value >> j) & 1) != 0; }
+
+}  // namespace simulation

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace simulation {
+
+// Where a simulation run got to: batches and gates done, unchanged tables found, time taken.
+struct outcome {
+  std::uint64_t batch_iter = 0;  // batches completed
+  std::uint64_t max_batch = 1;
+  std::uint64_t gate_iter = 0;  // position among the logic nodes of the last gate evaluated
+  std::uint64_t max_gates = 0;
+  std::uint64_t same_count = 0;  // table entries found unchanged, over all batches
+  double time_elapsed = 0;       // seconds of the simulation phase
+  bool out_of_time = false;      // a time check stopped the loop
+
+  // "done", or "out-of-time" after a time stop.
+  std::string_view status() const { return out_of_time ? "out-of-time" : "done"; }
+};
+
+}  // namespace simulation

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "operation/circuit.hpp"
+#include "simulation/outcome.hpp"
+
+namespace simulation {
+
+// The result files a run was asked for; each one is written only when its path is given.
+struct result_files {
+  std::optional<std::filesystem::path> counts;    // "-o": the combination counts
+  std::optional<std::filesystem::path> status;    // "-save-status"
+  std::optional<std::filesystem::path> progress;  // "-save-progress": batches and gates done
+  std::optional<std::filesystem::path> time;      // "-save-time": seconds of the simulation
+  std::optional<std::filesystem::path> memory;    // "-save-memory": peak resident bytes
+  std::optional<std::filesystem::path> same;      // "-save-same": unchanged tables found
+};
+
+// The count file: the header "name,gate,combinations", then for every logic node with counters
+// (combs[n] not null), in position order, its name, its gate's name and its 2^k counts separated by
+// blanks.
+std::string count_file_text(const operation::Circuit& circuit, const operation::cmb_t* const* combs);
+
+// Writes the files asked for, in the order counts, status, progress, time, memory, same.
+void write_result_files(const result_files& files, const operation::Circuit& circuit,
+                        const operation::cmb_t* const* combs, const outcome& run);
+
+}  // namespace simulation

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace simulation {
+
+// The choices of one simulation run, as the command line gives them.
+struct settings {
+  std::optional<std::uint32_t> use_bits;  // "-use-bits" when given: inputs simulated bit-parallel
+  std::uint32_t sel_bits = 0;             // "-sel-bits": inputs fixed by the worker number
+  std::uint64_t worker = 0;               // "-worker": which share of the input space this run covers
+  bool use_cache = true;                  // skip gates whose inputs did not change ("-no-cache" clears it)
+  bool use_gray_code = true;              // enumerate batches in Gray-code order ("-no-gray-code")
+  bool watch_changes = true;              // compare new tables with the old ones ("-no-watch-changes")
+  std::uint64_t print_every = 10000;      // progress line period in batches; 0 prints no progress
+  double time_limit = std::numeric_limits<double>::infinity();  // "-limit-time", seconds
+  bool time_predict = false;                                    // "-predict-time"
+  std::optional<std::uint64_t> memory_limit;                    // "-limit-memory", bytes
+};
+
+}  // namespace simulation

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "operation/circuit.hpp"
+#include "simulation/input_split.hpp"
+
+namespace simulation {
+
+// The most value tables with storage of their own that a run of `circuit` keeps at once, beside
+// the use inputs' tables and the shared all-zero table. With the cache every logic table
+// persists; without it a table lives from its gate's evaluation to its last reader (or into the
+// next batch when no logic node reads it). Constant tables, which share storage, are not
+// foreseen, so this is an upper bound.
+std::uint64_t logic_tables_alive(const operation::Circuit& circuit, bool use_cache);
+
+// The bytes one value table of 2^use_bits bits takes, its record included.
+std::uint64_t table_bytes(std::uint32_t use_bits);
+
+// The memory a run can still fill.
+struct memory_room {
+  std::uint64_t physical = 0;          // the machine's physical memory (0: unknown)
+  std::uint64_t resident = 0;          // of it, what the process holds now
+  std::optional<std::uint64_t> limit;  // the process's address-space limit, when set
+  std::uint64_t mapped = 0;            // of it, what the process has mapped now
+};
+
+// Throws `tables_too_large` when `logic_tables` tables, plus the use inputs' and the zero table, of
+// 2^use_bits bits each do not fit in what is left of the physical memory or under the limit; the
+// message says how much they need and which "-use-bits" would fit.
+void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room);
+
+}  // namespace simulation
