@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "count_file.hpp"
 #include "util/string.hpp"
 
 namespace fs = std::filesystem;
@@ -105,6 +106,21 @@ void check_line_end(const std::istream& in, const fs::path& file, siz_t number) 
   }
 }
 
+// The first line must be a complete run's header: anything else is no count file, or the partial
+// counts of a run that stopped at its time limit, which would pass for the worker's whole share.
+void check_header(std::string_view line, const fs::path& file) {
+  line = util::string::rtrim(line, "\r");
+  if (line == count_file_header) {
+    return;
+  }
+  if (line == partial_count_file_header) {
+    throw CountFileException(
+        file, 1, "The counts are partial: the fullsim run that wrote them stopped at its time limit.");
+  }
+  throw CountFileException(file, 1,
+                           concat("The header is not \"", count_file_header, "\": not a count file."));
+}
+
 }  // namespace
 
 void CountTable::add_file(const fs::path& file) {
@@ -124,6 +140,7 @@ void CountTable::add_file(const fs::path& file) {
         in.bad() ? "Could not read the file." : "The file is empty: even the header line is missing.");
   }
   check_line_end(in, file, number);
+  check_header(line, file);
   while (std::getline(in, line)) {
     ++number;
     check_line_end(in, file, number);
