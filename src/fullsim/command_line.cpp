@@ -1,6 +1,7 @@
 #include "fullsim/command_line.hpp"
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -10,6 +11,17 @@ namespace fullsim {
 
 using params = util::argparse::params;
 using option = util::argparse::option;
+
+namespace {
+
+// Reads a time limit in seconds, which cannot be negative ("inf": no limit).
+double seconds(const std::string& text) {
+  const double value = params::default_conversor<double>(text);
+  if (!(value >= 0)) throw std::out_of_range("seconds must be 0 or more");
+  return value;
+}
+
+}  // namespace
 
 params parse_args(int argc, const char* const* argv) {
   util::argparse parser;
@@ -67,7 +79,7 @@ simulation::settings simulation_settings(const params& args) {
   config.use_gray_code = !args.get<bool>("-no-gray-code");
   config.watch_changes = !args.get<bool>("-no-watch-changes");
   config.print_every = args.get<std::uint64_t>("-print-every");
-  if (args.is_set("-limit-time")) config.time_limit = args.get<double>("-limit-time");
+  if (args.is_set("-limit-time")) config.time_limit = args.get<double>("-limit-time", seconds);
   config.time_predict = args.get<bool>("-predict-time");
   if (args.is_set("-limit-memory")) config.memory_limit = args.get<std::uint64_t>("-limit-memory");
   return config;

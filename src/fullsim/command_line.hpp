@@ -10,7 +10,8 @@ namespace fullsim {
 util::argparse::params parse_args(int argc, const char* const* argv);
 
 // The simulation's choices from the command line; options without a default count only when given.
-// Throws `util::param_value_invalid` for a value that is not a number of the option's kind.
+// Throws `util::param_value_invalid` for a value that is not a number of the option's kind, and for
+// a negative (or not-a-number) "-limit-time".
 simulation::settings simulation_settings(const util::argparse::params& args);
 
 }  // namespace fullsim
