@@ -37,9 +37,10 @@ class CountTable {
 
   // Reads one count file and adds its counts. Throws `CountFileException` when the file cannot be
   // read, is empty or ends inside a line (cut short), does not begin with the header of a complete
-  // run (no count file, or the partial counts of a run stopped at its time limit), a row is malformed (fewer than two fields, an unknown gate kind, a count that is not
-  // a non-negative integer, not exactly 2^n counts separated by single blanks) or does not match
-  // the first file (a name it lacks, another gate kind, a different number of rows).
+  // run (no count file, or the partial counts of a run stopped at its time limit), a row is
+  // malformed (fewer than two fields, an unknown gate kind, a count that is not a non-negative
+  // integer, not exactly 2^n counts separated by single blanks) or does not match the first file
+  // (a name it lacks, another gate kind, a different number of rows).
   void add_file(const std::filesystem::path& file);
 
   // The number of gates, that is of rows of the first file.
