@@ -106,19 +106,13 @@ void check_line_end(const std::istream& in, const fs::path& file, siz_t number) 
   }
 }
 
-// The first line must be a complete run's header: anything else is no count file, or the partial
-// counts of a run that stopped at its time limit, which would pass for the worker's whole share.
+// The first line must be the header that fullsim writes: a file without it is no count file, and
+// taking its first line for the header would drop a row.
 void check_header(std::string_view line, const fs::path& file) {
-  line = util::string::rtrim(line, "\r");
-  if (line == count_file_header) {
-    return;
+  if (util::string::rtrim(line, "\r") != count_file_header) {
+    throw CountFileException(file, 1,
+                             concat("The header is not \"", count_file_header, "\": not a count file."));
   }
-  if (line == partial_count_file_header) {
-    throw CountFileException(
-        file, 1, "The counts are partial: the fullsim run that wrote them stopped at its time limit.");
-  }
-  throw CountFileException(file, 1,
-                           concat("The header is not \"", count_file_header, "\": not a count file."));
 }
 
 }  // namespace

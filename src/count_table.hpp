@@ -36,8 +36,8 @@ class CountTable {
   CountTable& operator=(CountTable&&) = default;
 
   // Reads one count file and adds its counts. Throws `CountFileException` when the file cannot be
-  // read, is empty or ends inside a line (cut short), does not begin with the header of a complete
-  // run (no count file, or the partial counts of a run stopped at its time limit), a row is
+  // read, is empty or ends inside a line (cut short), does not begin with the count file's header
+  // "name,gate,combinations", a row is
   // malformed (fewer than two fields, an unknown gate kind, a count that is not a non-negative
   // integer, not exactly 2^n counts separated by single blanks) or does not match the first file
   // (a name it lacks, another gate kind, a different number of rows).

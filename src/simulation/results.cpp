@@ -15,9 +15,9 @@ using operation::cmb_t;
 using operation::nid_t;
 using util::string::concat;
 
-std::string count_file_text(const operation::Circuit& circuit, const cmb_t* const* combs, bool partial) {
+std::string count_file_text(const operation::Circuit& circuit, const cmb_t* const* combs) {
   std::ostringstream text;
-  text << (partial ? partial_count_file_header : count_file_header) << '\n';
+  text << count_file_header << '\n';
   for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
     if (combs[n] == nullptr) continue;
     const std::span<const cmb_t> counts(combs[n], std::size_t{1} << circuit.input_count(n));
@@ -28,7 +28,7 @@ std::string count_file_text(const operation::Circuit& circuit, const cmb_t* cons
 
 void write_result_files(const result_files& files, const operation::Circuit& circuit,
                         const cmb_t* const* combs, const outcome& run) {
-  if (files.counts) util::write_file(*files.counts, count_file_text(circuit, combs, run.out_of_time));
+  if (files.counts) util::write_file(*files.counts, count_file_text(circuit, combs));
   if (files.status) util::write_file(*files.status, concat(run.status(), '\n'));
   if (files.progress)
     util::write_file(*files.progress, concat(run.batch_iter, " / ", run.max_batch, '\n', run.gate_iter, " / ",

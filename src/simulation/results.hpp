@@ -19,12 +19,10 @@ struct result_files {
   std::optional<std::filesystem::path> same;      // "-save-same": unchanged tables found
 };
 
-// The count file: the header "name,gate,combinations" (for a run that stopped at its time limit,
-// `partial`, the header that marks the counts as partial), then for every logic node with counters
+// The count file: the header "name,gate,combinations", then for every logic node with counters
 // (combs[n] not null), in position order, its name, its gate's name and its 2^k counts separated by
-// blanks.
-std::string count_file_text(const operation::Circuit& circuit, const operation::cmb_t* const* combs,
-                            bool partial);
+// blanks. A run stopped by its time limit writes the same header: its status file tells.
+std::string count_file_text(const operation::Circuit& circuit, const operation::cmb_t* const* combs);
 
 // Writes the files asked for, in the order counts, status, progress, time, memory, same.
 void write_result_files(const result_files& files, const operation::Circuit& circuit,
