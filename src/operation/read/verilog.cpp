@@ -160,13 +160,15 @@ void resolve_statement(Statement& statement, const node_id_map& node_id, const F
     if (source) fanouts.prefetch(std::get<0>(*source));
 }
 
-// Refuses a circuit in which a declared name that no assignment gave a gate is read: such a node
-// has no output to read. Throws ReadException "Signal `NAME` is read but never assigned.".
+// Refuses a circuit in which a node reads a declared name that no assignment gave a gate: such a
+// node has no output to read. The message is the one the topological sort gives for the same fault.
 void check_reads_assigned(const Circuit& circuit) {
-  for (nid_t id = circuit.data_count(); id < circuit.transfer_count(); ++id)
-    if (circuit.gate(id) == gates::NONE && circuit.fanout_count(id) != 0)
-      throw ReadException(
-          util::string::concat("Signal `", circuit.name(id), "` is read but never assigned."));
+  for (nid_t id = circuit.data_count(); id < circuit.size(); ++id)
+    for (const auto& [source, port, inverted] : circuit[id].inputs())
+      if (circuit.gate(source) == gates::NONE)
+        throw ReadException(
+            util::string::concat("Node `", circuit.name(id), "` reads `", circuit.name(source),
+                                 "`, which is not kept (unassigned or on a combinational cycle)."));
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ struct VerilogHeader {
 
 // Reads the module in `fname` into a circuit: the fixed node "0", the inputs, one logic node per wire
 // and per output name, and the output markers "o-0", "o-1", … Throws ReadException for malformed
-// text, with the line number where one is known, and for a declared name that is read but never
+// text, with the line number where one is known, and for a node that reads a declared name never
 // assigned.
 Circuit read_verilog(const std::filesystem::path& fname);
 

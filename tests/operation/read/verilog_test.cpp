@@ -126,8 +126,9 @@ TEST(ReadVerilog, ErrorsCarryTheLineTheyConcern) {
   EXPECT_EQ(error_reading(module("assign a = b;\n")), "Cannot change gate, except from NONE.");
   // A declared name read but never assigned has no output: by a gate, or by an output marker.
   EXPECT_EQ(error_reading(module("assign y = w;\nassign z = a;\n")),
-            "Signal `w` is read but never assigned.");
-  EXPECT_EQ(error_reading(module("assign y = a;\n")), "Signal `z` is read but never assigned.");
+            "Node `y` reads `w`, which is not kept (unassigned or on a combinational cycle).");
+  EXPECT_EQ(error_reading(module("assign y = a;\n")),
+            "Node `o-1` reads `z`, which is not kept (unassigned or on a combinational cycle).");
 }
 
 TEST(ReadVerilog, RefusesAFileThatCannotBeOpened) {
