@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "approximate/command_line.hpp"
 #include "operation/circuit.hpp"
 #include "operation/read/read.hpp"
 #include "operation/read/topological_sort.hpp"
@@ -28,29 +29,6 @@ using operation::nid_t;
 
 // Separates a phase's name from its time on the phase's end line.
 constexpr std::string_view separator = " time = ";
-
-params parse_args(int argc, const char* const* argv) {
-  util::argparse parser;
-  parser.add("input", util::argparse::option::required);
-  parser.describe("input", "the netlist");
-  parser.add("-filetype", "", operation::supported_types);
-  parser.describe("-filetype", "netlist format (default: by the file's extension, .v or .tree)");
-  parser.add("-o", "");
-  parser.describe("-o", "file receiving each logic gate's estimate (name,energy)");
-  parser.add("-save-time", "");
-  parser.describe("-save-time", "file receiving the time of the estimation loop in seconds");
-  parser.add("-save-memory", "");
-  parser.describe("-save-memory", "file receiving the peak resident memory in bytes");
-  parser.add("-save-ranks", "");
-  parser.describe("-save-ranks", "file receiving the rank of every input and logic node (name,rank)");
-  parser.add("-save-energy", "");
-  parser.describe("-save-energy", "file receiving the circuit's total estimate");
-  parser.add("-save-entropy", "");
-  parser.describe("-save-entropy", "file receiving every node's estimate as (name,in-entropy,out-entropy)");
-  parser.add("-print-every", "10000");
-  parser.describe("-print-every", "nodes between two progress lines (0: no progress line)");
-  return parser.parse(static_cast<std::uint64_t>(argc), argv);
-}
 
 // Reads the netlist and shows its node count.
 Circuit read_netlist(const params& args) {
@@ -162,7 +140,7 @@ void free_memory(Circuit& circuit, std::vector<nid_t>& ranks, estimate& result) 
 
 int main(int argc, char** argv) {
   return util::run_program("approximate", [&] {
-    const params args = parse_args(argc, argv);
+    const params args = approximate::parse_args(argc, argv);
     const std::uint64_t print_every = args.get<std::uint64_t>("-print-every");
     util::check_result_paths(
         args, {"-o", "-save-time", "-save-memory", "-save-ranks", "-save-energy", "-save-entropy"});

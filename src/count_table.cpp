@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "count_file.hpp"
 #include "util/string.hpp"
 
 namespace fs = std::filesystem;
@@ -97,6 +98,23 @@ void add_counts(std::string_view field, combs_vector& combs, std::string_view na
   }
 }
 
+// Every line that fullsim writes ends with a line end, so a file that ends inside line `number`
+// (just read from `in`) was cut short: its last count may have lost digits.
+void check_line_end(const std::istream& in, const fs::path& file, siz_t number) {
+  if (in.eof()) {
+    throw CountFileException(file, number, "The file ends inside this line: it may be truncated.");
+  }
+}
+
+// The first line must be the header that fullsim writes: a file without it is no count file, and
+// taking its first line for the header would drop a row.
+void check_header(std::string_view line, const fs::path& file) {
+  if (util::string::rtrim(line, "\r") != count_file_header) {
+    throw CountFileException(file, 1,
+                             concat("The header is not \"", count_file_header, "\": not a count file."));
+  }
+}
+
 }  // namespace
 
 void CountTable::add_file(const fs::path& file) {
@@ -110,9 +128,16 @@ void CountTable::add_file(const fs::path& file) {
   std::string line;
   siz_t number = 1;
   nid_t rows = 0;
-  std::getline(in, line);  // the header
+  if (!std::getline(in, line)) {  // the header
+    throw CountFileException(
+        file, 0,
+        in.bad() ? "Could not read the file." : "The file is empty: even the header line is missing.");
+  }
+  check_line_end(in, file, number);
+  check_header(line, file);
   while (std::getline(in, line)) {
     ++number;
+    check_line_end(in, file, number);
     if (util::string::trim(line).empty()) {
       continue;
     }

@@ -36,9 +36,11 @@ class CountTable {
   CountTable& operator=(CountTable&&) = default;
 
   // Reads one count file and adds its counts. Throws `CountFileException` when the file cannot be
-  // read, a row is malformed (fewer than two fields, an unknown gate kind, a count that is not
-  // a non-negative integer, not exactly 2^n counts separated by single blanks) or does not match
-  // the first file (a name it lacks, another gate kind, a different number of rows).
+  // read, is empty or ends inside a line (cut short), does not begin with the count file's header
+  // "name,gate,combinations", a row is
+  // malformed (fewer than two fields, an unknown gate kind, a count that is not a non-negative
+  // integer, not exactly 2^n counts separated by single blanks) or does not match the first file
+  // (a name it lacks, another gate kind, a different number of rows).
   void add_file(const std::filesystem::path& file);
 
   // The number of gates, that is of rows of the first file.

@@ -98,17 +98,25 @@ TEST_F(CountTableTest, RowsThatWouldGiveWrongSumsAreRejected) {
   EXPECT_EQ(error(first, h + "\n"),
             "w1.csv: Line 4: The file ends without a row of gate `g` of the first file " + w0 + ".");
   EXPECT_EQ(error(first, "g,AND,1 1 1 1\n" + h), "no error");
+  // A file cut short: its last count may have lost digits.
+  EXPECT_EQ(error(first, "g,AND,1 1 1 1\nh,MAJ,1 1 1 1 1 1 1 1"),
+            "w1.csv: Line 3: The file ends inside this line: it may be truncated.");
 }
 
-TEST_F(CountTableTest, AnUnreadableFileIsAnError) {
+TEST_F(CountTableTest, AnUnreadableOrEmptyFileIsAnError) {
   CountTable table;
   table.add_file(file("w0.csv", "g,AND,1 1 1 1\n"));
-  for (const fs::path& path : {dir_ / "missing.csv", dir_}) {
+  std::ofstream(dir_ / "empty.csv").close();
+  for (const auto& [path, message] :
+       {std::pair{dir_ / "missing.csv", "Could not open the file."},
+        std::pair{dir_, "Could not open the file."},
+        std::pair{dir_ / "empty.csv", "The file is empty: even the header line is missing."},
+        std::pair{fs::path("/proc/self/mem"), "Could not read the file."}}) {
     try {
       table.add_file(path);
       ADD_FAILURE() << path;
     } catch (const CountFileException& exception) {
-      EXPECT_EQ(exception.what(), path.string() + ": Could not open the file.");
+      EXPECT_EQ(exception.what(), path.string() + ": " + message);
     }
   }
 }

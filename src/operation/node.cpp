@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 
 namespace operation {
 namespace {
@@ -12,7 +13,7 @@ arc_t* new_arcs(pos_t count) { return count == 0 ? nullptr : new arc_t[count]{};
 }  // namespace
 
 Node::Node(std::string_view name, Gate gate) {
-  if (name.size() > limits::max_node_name) throw std::runtime_error("Name too long. Increase nns_t.");
+  if (name.size() > limits::max_node_name) throw std::runtime_error(std::string(name_too_long));
   if (!name.empty()) {
     name_ = new char[name.size()];
     std::copy(name.begin(), name.end(), name_);

@@ -10,6 +10,9 @@
 
 namespace operation {
 
+// The error text for a node name longer than `limits::max_node_name` characters.
+inline constexpr std::string_view name_too_long = "Name too long. Increase nns_t.";
+
 // One node of a circuit: a name, a gate kind and one input arc per input port of the gate, plus
 // the number of arcs in the circuit that read the node. The record is packed (22 bytes) because
 // circuits hold millions of nodes; its members are only ever read and written by value, never

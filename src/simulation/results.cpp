@@ -3,6 +3,7 @@
 #include <span>
 #include <sstream>
 
+#include "count_file.hpp"
 #include "util/output_file.hpp"
 #include "util/printer.hpp"
 #include "util/resources.hpp"
@@ -16,7 +17,7 @@ using util::string::concat;
 
 std::string count_file_text(const operation::Circuit& circuit, const cmb_t* const* combs) {
   std::ostringstream text;
-  text << "name,gate,combinations\n";
+  text << count_file_header << '\n';
   for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
     if (combs[n] == nullptr) continue;
     const std::span<const cmb_t> counts(combs[n], std::size_t{1} << circuit.input_count(n));

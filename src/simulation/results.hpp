@@ -21,7 +21,7 @@ struct result_files {
 
 // The count file: the header "name,gate,combinations", then for every logic node with counters
 // (combs[n] not null), in position order, its name, its gate's name and its 2^k counts separated by
-// blanks.
+// blanks. A run stopped by its time limit writes the same header: its status file tells.
 std::string count_file_text(const operation::Circuit& circuit, const operation::cmb_t* const* combs);
 
 // Writes the files asked for, in the order counts, status, progress, time, memory, same.

@@ -21,11 +21,11 @@ int report(std::string_view program, std::string_view message, int status, std::
 
 int run_program(std::string_view program, const std::function<int()>& body, std::ostream& out,
                 std::ostream& err) {
+  int status = exit_status::success;
   try {
-    return body();
+    status = body();
   } catch (const help_requested& help) {
-    out << help.what() << std::flush;
-    return exit_status::success;
+    out << help.what();
   } catch (const exception& error) {
     return report(program, error.what(), exit_status::command_line, out, err);
   } catch (const operation::ReadException& error) {
@@ -37,6 +37,9 @@ int run_program(std::string_view program, const std::function<int()>& body, std:
   } catch (...) {
     return report(program, "unknown error", exit_status::failure, out, err);
   }
+  // Scripts read results from standard output (join's total, the usage): losing them is a failure.
+  if (!out.flush()) return report(program, "Could not write standard output.", exit_status::failure, out, err);
+  return status;
 }
 
 }  // namespace util

@@ -92,3 +92,10 @@ TEST(Entry, HelpPrintsTheUsageAndSucceeds) {
   EXPECT_EQ(result.out.rfind("usage: fullsim input\n", 0), 0u) << result.out;
   EXPECT_EQ(result.err, "");
 }
+
+TEST(Entry, LostStandardOutputFails) {
+  std::ostringstream out, err;
+  out.setstate(std::ios::badbit);  // as a write to a full disk leaves it
+  EXPECT_EQ(util::run_program("join", [] { return 0; }, out, err), 4);
+  EXPECT_EQ(err.str(), "join: Could not write standard output.\n");
+}

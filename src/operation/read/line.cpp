@@ -15,6 +15,10 @@ std::ifstream open_netlist(const std::filesystem::path& fname) {
   return file;
 }
 
+void check_read_error(const std::istream& file) {
+  if (file.bad()) throw ReadException("Could not read the file.");
+}
+
 std::string_view read_next_line(std::istream& file, siz_t& lineno, std::string& buffer) {
   while (std::getline(file, buffer, file.widen('\n'))) {
     std::string_view line = buffer;

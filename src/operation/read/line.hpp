@@ -21,6 +21,10 @@ inline constexpr std::string_view trim_sv = " \f\n\r\t\v,();";
 // quoted form of its stream output) when it cannot be opened or is a directory.
 std::ifstream open_netlist(const std::filesystem::path& fname);
 
+// Throws ReadException "Could not read the file." when reading `file` failed (a read error rather
+// than the end of the file), which the line-reading operations report as the end of input.
+void check_read_error(const std::istream& file);
+
 // The next line with text left once its "//" comment and surrounding white space are removed, as a
 // view into `buffer` (valid until the next read into it); empty at end of input or on a stream error.
 std::string_view read_next_line(std::istream& file, siz_t& lineno, std::string& buffer);

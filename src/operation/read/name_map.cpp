@@ -4,6 +4,9 @@
 #include <cstring>
 #include <functional>
 #include <stdexcept>
+#include <string>
+
+#include "operation/node.hpp"
 
 namespace operation {
 namespace {
@@ -33,7 +36,7 @@ void NameMap::reserve(siz_t count) {
 }
 
 bool NameMap::emplace(std::string_view name, const arc_t& arc) {
-  if (name.size() > limits::max_node_name) throw std::runtime_error("Name too long. Increase nns_t.");
+  if (name.size() > limits::max_node_name) throw std::runtime_error(std::string(name_too_long));
   if (entries_for(size_ + 1) > entries_.size()) rehash(std::max(entries_for(size_ + 1), 2 * entries_.size()));
   const std::uint64_t hash = hash_of(name);
   Entry& entry = entries_[position(name, hash)];

@@ -108,7 +108,7 @@ void parse_tree(const std::filesystem::path& fname, multi<std::string>& nod_name
   std::ifstream file = open_netlist(fname);
   nod_count = 1;
   std::string text;
-  while (std::getline(file, text)) {
+  for (siz_t lineno = 1; std::getline(file, text); ++lineno) {
     auto& names = nod_names.emplace_back();
     auto& line_gates = nod_gates.emplace_back();
     auto& offs = nod_offs.emplace_back();
@@ -117,6 +117,7 @@ void parse_tree(const std::filesystem::path& fname, multi<std::string>& nod_name
     for (const std::string_view token : util::string::split_all(text, " ")) {
       std::string_view rest, references_text;
       const std::string_view name = lsplit(token, "=", rest);
+      if (name.size() > limits::max_node_name) throw ReadException(name_too_long, lineno);
       const Gate gate = gates::get(lsplit(rest, "@", references_text));
       if (!gate.in(gates::WIRE, gates::ZERO)) ++nod_count;
       names.emplace_back(name);
@@ -125,6 +126,7 @@ void parse_tree(const std::filesystem::path& fname, multi<std::string>& nod_name
       references += static_cast<std::uint32_t>(offs.back().size());
     }
   }
+  check_read_error(file);
 }
 
 Circuit read_tree(const std::filesystem::path& fname) {
@@ -135,6 +137,8 @@ Circuit read_tree(const std::filesystem::path& fname) {
   std::vector<std::uint32_t> fanouts;
   nid_t nod_count = 0;
   parse_tree(fname, nod_names, nod_gates, nod_offs, nod_invs, fanouts, nod_count);
+  // An empty file describes no circuit: most likely its writer failed.
+  if (nod_count == 1) throw ReadException("File holds no nodes.");
 
   Circuit circuit(nod_count);
   circuit.emplace_node("0", gates::ZERO);

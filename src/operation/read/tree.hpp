@@ -20,7 +20,9 @@ using multi = std::vector<std::vector<T>>;
 // Reads the tree netlist in `fname` into a circuit: the fixed node "0", then one node per token
 // other than a wire ("W") or a constant ("0"), line by line and in token order; the circuit is
 // sorted. Throws ReadException (with the 1-based line number) when a line breaks the format's
-// constraints, and std::runtime_error "Unknown gate `NAME`." for an unknown gate name.
+// constraints, ReadException "File holds no nodes." when no token makes a node (an empty file) and
+// "Could not read the file." on a read error,
+// and std::runtime_error "Unknown gate `NAME`." for an unknown gate name.
 Circuit read_tree(const std::filesystem::path& fname);
 
 // Reads the tokens of every line of `fname`: their names, gates, referenced slot numbers and the

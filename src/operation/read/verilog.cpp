@@ -160,6 +160,17 @@ void resolve_statement(Statement& statement, const node_id_map& node_id, const F
     if (source) fanouts.prefetch(std::get<0>(*source));
 }
 
+// Refuses a circuit in which a node reads a declared name that no assignment gave a gate: such a
+// node has no output to read. The message is the one the topological sort gives for the same fault.
+void check_reads_assigned(const Circuit& circuit) {
+  for (nid_t id = circuit.data_count(); id < circuit.size(); ++id)
+    for (const auto& [source, port, inverted] : circuit[id].inputs())
+      if (circuit.gate(source) == gates::NONE)
+        throw ReadException(
+            util::string::concat("Node `", circuit.name(id), "` reads `", circuit.name(source),
+                                 "`, which is not kept (unassigned or on a combinational cycle)."));
+}
+
 }  // namespace
 
 Circuit read_verilog(const std::filesystem::path& fname) {
@@ -190,6 +201,7 @@ Circuit read_verilog(const std::filesystem::path& fname) {
     circuit[std::get<0>(arc)].add_fanout(1);
   }
   util::vector::real_clear(header.outputs_);
+  check_reads_assigned(circuit);
   circuit.set_sorted(sorted);
   return circuit;
 }
@@ -214,10 +226,14 @@ VerilogHeader read_header(std::istream& file, siz_t& lineno) {
       announce("reading wires");
       header.logic_ = read_names(file, buffer, rest, lineno);
     } else if (keyword == "assign") {
+      // The body is read from this line again, which a pipe cannot do.
+      if (position == std::streampos(-1))
+        throw ReadException("Cannot read the netlist from a pipe: give a regular file.");
       file.seekg(position);
       lineno = line_before;
       return header;
     } else {
+      check_read_error(file);
       throw ReadException("File ended with no assignments.", lineno);
     }
   }
@@ -234,11 +250,15 @@ std::deque<std::string> read_names(std::istream& file, std::string& buffer, std:
       std::string_view item = lsplit(line, ",", line);
       last = item.empty() ? '\0' : item.back();
       item = trim(item, trim_sv);
+      if (item.size() > limits::max_node_name) throw ReadException(name_too_long, lineno);
       if (!item.empty()) names.emplace_back(item);
     }
     if (last == ';') break;
     line = read_next_line(file, lineno, buffer);
-    if (line.empty()) throw ReadException("File ended inside a name list.", lineno);
+    if (line.empty()) {
+      check_read_error(file);
+      throw ReadException("File ended inside a name list.", lineno);
+    }
   }
   print_progress(lineno);
   std::cout << std::endl;
@@ -268,8 +288,10 @@ bool read_assigns(std::istream& file, Circuit& circuit, siz_t& lineno, const nod
       std::cout << std::endl;
       return sorted;
     }
-    if (text.size() < 6 || !text.starts_with("assign"))
+    if (text.size() < 6 || !text.starts_with("assign")) {
+      check_read_error(file);
       throw ReadException("Unknown command. Is this circuit sequential?", statement_line);
+    }
     read_statement(file, lineno, buffer, node_id, window[(k + 2) % 3]);
     resolve_statement(window[(k + 1) % 3], node_id, fanouts);
     build_assignment(circuit, current.resolved_, statement_line, sorted,

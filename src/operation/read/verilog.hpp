@@ -27,11 +27,13 @@ struct VerilogHeader {
 
 // Reads the module in `fname` into a circuit: the fixed node "0", the inputs, one logic node per wire
 // and per output name, and the output markers "o-0", "o-1", … Throws ReadException for malformed
-// text, with the line number where one is known.
+// text, with the line number where one is known, and for a node that reads a declared name never
+// assigned.
 Circuit read_verilog(const std::filesystem::path& fname);
 
 // Reads the declarations up to the first "assign" line and puts the stream and `lineno` back to the
-// start of that line. A later list of the same kind replaces the earlier one.
+// start of that line; throws ReadException when the stream cannot go back (a pipe). A later list of
+// the same kind replaces the earlier one.
 VerilogHeader read_header(std::istream& file, siz_t& lineno);
 
 // Reads a comma-separated name list that starts with `line` (a view into `buffer`) and ends with the

@@ -32,16 +32,12 @@ TEST(SortTopologically, SortsAndDropsWhatNothingReads) {
             (strings{"a = I", "v = ( ~a_0 )", "u = AND( v_0 , a_0 )", "y = ( u_0 )", "o-0 = O( y_0 )"}));
 }
 
-TEST(SortTopologically, RefusesUnassignedReadsAndCyclesAsBadInput) {
-  for (const auto& [body, message] :
-       {std::pair{"assign u = v & a;\nassign y = u;\n", "Node `u` reads `v`"},
-        std::pair{"assign u = v & a;\nassign v = u | a;\nassign y = u;\n", "Node `v` reads `u`"}}) {
-    Circuit circuit = read_module(body);
-    const strings before = circuit_text::lines(circuit);
-    EXPECT_EQ(error_of<ReadException>([&] { sort_topologically(circuit); }),
-              std::string(message) + ", which is not kept (unassigned or on a combinational cycle).");
-    EXPECT_EQ(circuit_text::lines(circuit), before);
-  }
+TEST(SortTopologically, RefusesCyclesAsBadInput) {
+  Circuit circuit = read_module("assign u = v & a;\nassign v = u | a;\nassign y = u;\n");
+  const strings before = circuit_text::lines(circuit);
+  EXPECT_EQ(error_of<ReadException>([&] { sort_topologically(circuit); }),
+            "Node `v` reads `u`, which is not kept (unassigned or on a combinational cycle).");
+  EXPECT_EQ(circuit_text::lines(circuit), before);
 }
 
 }  // namespace

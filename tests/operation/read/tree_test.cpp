@@ -95,13 +95,16 @@ TEST(ReadTree, RefusesLinesOutsideTheFormat) {
   EXPECT_EQ(error_reading("a=I@0 b=I@1\ng=AND@0\nc=I\n"), "Input nodes should come second.");
 }
 
-TEST(ReadTree, RefusesWhatCannotBeOpenedButReadsAnEmptyFile) {
+TEST(ReadTree, RefusesWhatCannotBeOpenedAndFilesWithoutNodes) {
   const netlist_file::Temporary file("net.tree", "");
-  EXPECT_EQ(read_tree(file.path()).size(), 1U);
+  for (const std::string_view text : {"", "\n\n", "k=0@0\n"})
+    EXPECT_EQ(error_reading(text), "File holds no nodes.");
   const auto missing = file.path().parent_path() / "missing.tree";
   for (const auto& path : {missing, missing.parent_path()})
     EXPECT_EQ(error_of<ReadException>([&] { read_tree(path); }),
               "Could not open file `\"" + path.string() + "\"`.");
+  // Reading this file fails with an input/output error, which must not pass for its end.
+  EXPECT_EQ(error_of<ReadException>([] { read_tree("/proc/self/mem"); }), "Could not read the file.");
 }
 
 }  // namespace

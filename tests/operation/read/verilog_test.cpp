@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <istream>
 #include <numeric>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -122,6 +124,11 @@ TEST(ReadVerilog, ErrorsCarryTheLineTheyConcern) {
   EXPECT_EQ(error_reading(module("assign v = a;\n")), "Line 5: Unknown name `v`.");
   EXPECT_EQ(error_reading(module("assign y = a;\nassign y = b;\n")), "Cannot change gate, except from NONE.");
   EXPECT_EQ(error_reading(module("assign a = b;\n")), "Cannot change gate, except from NONE.");
+  // A declared name read but never assigned has no output: by a gate, or by an output marker.
+  EXPECT_EQ(error_reading(module("assign y = w;\nassign z = a;\n")),
+            "Node `y` reads `w`, which is not kept (unassigned or on a combinational cycle).");
+  EXPECT_EQ(error_reading(module("assign y = a;\n")),
+            "Node `o-1` reads `z`, which is not kept (unassigned or on a combinational cycle).");
 }
 
 TEST(ReadVerilog, RefusesAFileThatCannotBeOpened) {
@@ -129,6 +136,21 @@ TEST(ReadVerilog, RefusesAFileThatCannotBeOpened) {
   const auto missing = file.path().parent_path() / "missing.v";
   EXPECT_EQ(error_of<ReadException>([&] { read_verilog(missing); }),
             "Could not open file `\"" + missing.string() + "\"`.");
+  const netlist_file::CapturedStdout quiet;
+  EXPECT_EQ(error_of<ReadException>([] { read_verilog("/proc/self/mem"); }), "Could not read the file.");
+}
+
+TEST(ReadVerilog, RefusesAStreamThatCannotGoBackToTheFirstAssignment) {
+  // A pipe: its position cannot be told or set.
+  struct forward_only : std::stringbuf {
+    using std::stringbuf::stringbuf;
+    pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override { return pos_type(-1); }
+  } pipe(example);
+  std::istream file(&pipe);
+  siz_t lineno = 0;
+  const netlist_file::CapturedStdout quiet;
+  EXPECT_EQ(error_of<ReadException>([&] { read_header(file, lineno); }),
+            "Cannot read the netlist from a pipe: give a regular file.");
 }
 
 TEST(ReadVerilog, PrintsProgressEveryTenThousandLines) {

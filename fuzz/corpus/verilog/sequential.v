@@ -1,0 +1,7 @@
+module seq(a, y);
+input a;
+output y;
+reg q;
+always @(posedge a) q <= a;
+assign y = q;
+endmodule

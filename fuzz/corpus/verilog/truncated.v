@@ -1,0 +1,2 @@
+module t(a, y);
+input a,

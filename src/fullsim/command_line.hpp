@@ -1,0 +1,17 @@
+#pragma once
+
+#include "simulation/settings.hpp"
+#include "util/argparse/base.hpp"
+
+// fullsim's command line: its options and the simulation's choices read from them.
+namespace fullsim {
+
+// Declares fullsim's options and parses the command line.
+util::argparse::params parse_args(int argc, const char* const* argv);
+
+// The simulation's choices from the command line; options without a default count only when given.
+// Throws `util::param_value_invalid` for a value that is not a number of the option's kind, and for
+// a negative (or not-a-number) "-limit-time".
+simulation::settings simulation_settings(const util::argparse::params& args);
+
+}  // namespace fullsim

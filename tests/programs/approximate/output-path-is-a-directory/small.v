@@ -1,0 +1,1 @@
+../../fullsim/netlists/small.v
