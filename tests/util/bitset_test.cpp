@@ -83,9 +83,9 @@ void for_each_path(const std::function<void()>& body) {
   bitset_kernels::use_parallel_threshold(bitset_kernels::default_parallel_threshold);
 }
 
-// Sizes around word boundaries; split between two threads, 9 words (573 bits) leave the second
+// Sizes around word and vector boundaries; split between two threads, 9 words (573 bits) leave the second
 // thread only the last word.
-const siz_t sizes[] = {1, 5, 63, 64, 65, 100, 573, 1000, 4099};
+const siz_t sizes[] = {1, 5, 63, 64, 65, 100, 512, 573, 1000, 4099};
 
 // Every operation and count of the three tables against the bit-by-bit result.
 void check_operations(const bitset& a, const bitset& b, const bitset& c) {
