@@ -1,5 +1,7 @@
 #include "util/bitset/base.hpp"
 
+#include <omp.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -12,14 +14,84 @@ using bitset_kernels::op;
 
 namespace {
 
-// Words are aligned to cache lines, which the vector loops read best.
-constexpr std::align_val_t word_alignment{64};
+// A record and its words live in one block: the record fills the first cache line and the words
+// follow, aligned to cache lines (which the vector loops read best). Reading a record's count
+// thus brings in the line next to its words.
+constexpr std::align_val_t block_alignment{64};
+constexpr siz_t record_bytes = 64;
+static_assert(sizeof(bitset::impl) <= record_bytes);
 
-bck_t* allocate_words(siz_t count) {
-  return static_cast<bck_t*>(::operator new[](count * sizeof(bck_t), word_alignment));
+void release_block(bitset::impl* record) {
+  record->~impl();
+  ::operator delete[](static_cast<void*>(record), block_alignment);
 }
 
-void free_words(bck_t* words) { ::operator delete[](words, word_alignment); }
+// Released records that the thread which released them hands out again: a simulation keeps
+// trading a table's own record for a shared copy of an operand (a shortcut) and back, always at
+// one size, and the allocator's bookkeeping for such blocks costs more than a small pass. The
+// records kept are of the size released last, up to `max_bytes` in all.
+class record_cache {
+ public:
+  record_cache() = default;
+  record_cache(const record_cache&) = delete;
+  record_cache& operator=(const record_cache&) = delete;
+  ~record_cache() {
+    clear();
+    closed_ = true;
+  }
+  // Whether this thread's cache is gone (its last records are being released at thread exit).
+  static bool closed() { return closed_; }
+
+  // A kept record of `size` bits, or null.
+  bitset::impl* take(siz_t size) {
+    if (size != size_ || records_.empty()) return nullptr;
+    bitset::impl* record = records_.back();
+    records_.pop_back();
+    return record;
+  }
+  // Keeps a released record when there is room; false when the caller must release it.
+  bool keep(bitset::impl* record) {
+    const siz_t bytes = bytes_of(record->size_);
+    if (record->size_ != size_) {
+      clear();
+      size_ = record->size_;
+    }
+    if ((records_.size() + 1) * bytes > max_bytes) return false;
+    records_.push_back(record);
+    return true;
+  }
+
+ private:
+  static constexpr siz_t max_bytes = siz_t{8} << 20;
+  static siz_t bytes_of(siz_t size) { return record_bytes + bitset::count_buckets(size) * sizeof(bck_t); }
+  void clear() {
+    for (bitset::impl* record : records_) release_block(record);
+    records_.clear();
+  }
+
+  static thread_local bool closed_;
+  siz_t size_ = 0;
+  std::vector<bitset::impl*> records_;
+};
+
+thread_local bool record_cache::closed_ = false;
+
+thread_local record_cache released_records;
+
+bitset::impl* allocate_record(siz_t size, siz_t popcount) {
+  if (bitset::impl* record = record_cache::closed() ? nullptr : released_records.take(size)) {
+    record->popcount_ = popcount;
+    record->ref_.store(1, std::memory_order_relaxed);
+    return record;
+  }
+  void* block = ::operator new[](record_bytes + bitset::count_buckets(size) * sizeof(bck_t), block_alignment);
+  bck_t* words = reinterpret_cast<bck_t*>(static_cast<char*>(block) + record_bytes);
+  return new (block) bitset::impl{size, popcount, words, 1};
+}
+
+void free_record(bitset::impl* record) {
+  if (record_cache::closed() || !released_records.keep(record)) release_block(record);
+}
 
 // The count of the words a pass of `o` stores, from its counts and the operands' counts `ones`: the
 // XOR and majority passes count a & b (and the other pairs) instead, from which it follows:
@@ -32,8 +104,7 @@ siz_t stored_popcount(op o, const siz_t* ones, const std::uint64_t* c) {
 
 }  // namespace
 
-bitset::bitset(siz_t size, bool zeros, siz_t popcount)
-    : impl_(new impl{size, popcount, allocate_words(count_buckets(size)), 1}) {
+bitset::bitset(siz_t size, bool zeros, siz_t popcount) : impl_(allocate_record(size, popcount)) {
   if (zeros) std::fill_n(impl_->data_, count_buckets(size), 0);
 }
 
@@ -49,8 +120,7 @@ bitset bitset::from_words(siz_t size, std::span<const bck_t> words) {
 
 void bitset::free() {
   if (impl_ != nullptr && impl_->ref_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-    free_words(impl_->data_);
-    delete impl_;
+    free_record(impl_);
   }
   release();
 }
@@ -265,6 +335,10 @@ std::array<siz_t, 4> bitset::AND_pairs_popcount(operand a, operand b, operand c)
   bitset_kernels::counts_t counts{};
   pass(op::MAJ_PAIRS, {&a, &b, &c}, counts.data());
   return {counts[0], counts[1], counts[2], counts[3]};
+}
+
+bool bitset::shared_among_threads(siz_t size) {
+  return count_buckets(size) >= bitset_kernels::parallel_threshold() && omp_get_max_threads() > 1;
 }
 
 siz_t bitset::popcount_range(const bck_t* begin, const bck_t* end) {

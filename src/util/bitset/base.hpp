@@ -160,9 +160,13 @@ class bitset {
   static siz_t popcount_range(const bck_t* begin, const bck_t* end);
   // The number of words that hold `size` bits.
   static siz_t count_buckets(siz_t size) { return (size + bits - 1) >> bits_shift; }
+  // Whether the operations on tables of `size` bits share their words among the threads.
+  static bool shared_among_threads(siz_t size);
 
   // The stored word i.
   bck_t data(siz_t i) const { return impl_->data_[i]; }
+  // Where the stored words are (null for an empty handle): tells whether a result reused a record.
+  const bck_t* words() const { return impl_ == nullptr ? nullptr : impl_->data_; }
   // Word i as this handle sees it (bits past the size of the last word included).
   bck_t bucket(siz_t i) const { return impl_->data_[i] ^ inverted_; }
   // Whether both handles share one record.
