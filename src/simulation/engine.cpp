@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <map>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -151,37 +153,38 @@ void engine::run_in_chunks() {
   const std::uint64_t max_batch = split_.max_batch;
   const std::uint64_t chunk = chunk_batches(max_batch, runners_.size());
   const std::uint64_t chunks = (max_batch - 1) / chunk + 1;
-  constexpr std::uint64_t abandoned = ~std::uint64_t{0};
   std::atomic<std::uint64_t> next{0};  // the next chunk to run
-  std::atomic<std::uint64_t> turn{0};  // the next chunk to commit, or `abandoned` after a failure
+  std::atomic<bool> failed{false};
   std::vector<std::exception_ptr> failures(runners_.size());
+  // Chunks run but not yet committed, by index: a thread never waits for a slower one, it leaves
+  // its chunk for whichever thread commits the chunks before it.
+  std::mutex commit_mutex;
+  std::map<std::uint64_t, std::vector<std::uint64_t>> waiting;
+  std::uint64_t turn = 0;  // the next chunk to commit
 #pragma omp parallel num_threads(static_cast<int>(runners_.size()))
   {
     const std::size_t thread = static_cast<std::size_t>(omp_get_thread_num());
     batch_runner& runner = runners_[thread];
-    std::vector<std::uint64_t> same_counts(chunk);
     try {
-      for (std::uint64_t c; (c = next.fetch_add(1)) < chunks;) {
+      for (std::uint64_t c; !failed.load(std::memory_order_relaxed) && (c = next.fetch_add(1)) < chunks;) {
         const std::uint64_t first = c * chunk, end = std::min(max_batch, first + chunk);
         if (config_.use_cache && first != 0 && !runner.holds(first - 1)) runner.run(first - 1, false);
-        for (std::uint64_t b = first; b < end; ++b) same_counts[b - first] = runner.run(b, true).same_count;
-        // Commit in batch order: wait for the chunks before this one.
-        for (std::uint64_t seen; (seen = turn.load(std::memory_order_acquire)) != c;) {
-          if (seen == abandoned) break;
-          turn.wait(seen, std::memory_order_acquire);
+        std::vector<std::uint64_t> same_counts;
+        same_counts.reserve(end - first);
+        for (std::uint64_t b = first; b < end; ++b) same_counts.push_back(runner.run(b, true).same_count);
+        const std::lock_guard lock(commit_mutex);
+        waiting.emplace(c, std::move(same_counts));
+        for (auto ready = waiting.begin(); ready != waiting.end() && ready->first == turn; ++turn) {
+          for (const std::uint64_t same_count : ready->second) {
+            outcome_.same_count += same_count;
+            progress_.batch_done(++outcome_.batch_iter, outcome_.same_count);
+          }
+          ready = waiting.erase(ready);
         }
-        if (turn.load(std::memory_order_acquire) == abandoned) break;
-        for (std::uint64_t b = first; b < end; ++b) {
-          outcome_.same_count += same_counts[b - first];
-          progress_.batch_done(++outcome_.batch_iter, outcome_.same_count);
-        }
-        turn.store(c + 1, std::memory_order_release);
-        turn.notify_all();
       }
     } catch (...) {
       failures[thread] = std::current_exception();
-      turn.store(abandoned, std::memory_order_release);
-      turn.notify_all();
+      failed.store(true, std::memory_order_relaxed);
     }
   }
   for (const std::exception_ptr& failure : failures)
