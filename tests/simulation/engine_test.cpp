@@ -136,6 +136,8 @@ TEST(Engine, ThreadsSharingTheBatchesFindWhatOneThreadFinds) {
       config.use_gray_code = switches & 2;
       config.watch_changes = switches & 4;
       config.print_every = 1 + round;
+      config.sel_bits = round % 2;
+      config.worker = round % 2;
       omp_set_num_threads(1);
       const run_result alone = run(circuit, order, config);
       for (const int team : {2, 3, 5}) {
