@@ -161,7 +161,8 @@ void engine::run_in_chunks() {
   std::mutex commit_mutex;
   std::map<std::uint64_t, std::vector<std::uint64_t>> waiting;
   std::uint64_t turn = 0;  // the next chunk to commit
-#pragma omp parallel num_threads(static_cast<int>(runners_.size()))
+  const int threads = static_cast<int>(runners_.size());
+#pragma omp parallel num_threads(threads)
   {
     const std::size_t thread = static_cast<std::size_t>(omp_get_thread_num());
     batch_runner& runner = runners_[thread];
