@@ -171,8 +171,10 @@ bitset& bitset::NOT(const bitset& a, bitset& out) {
   return out;
 }
 
-void bitset::pass(op o, std::initializer_list<const operand*> operands, std::uint64_t* counts, bitset* out,
-                  bool* unchanged) {
+// Inlined into each operation, where the kernel, the operand count and the result's handling are
+// known: at small sizes the generic version cost about as much as the word loop itself.
+inline __attribute__((always_inline)) void bitset::pass(op o, std::initializer_list<const operand*> operands,
+                                                        std::uint64_t* counts, bitset* out, bool* unchanged) {
   // Everything is read from the operands before `out` changes: `out` may be one of them.
   const operand& first = **operands.begin();
   const siz_t size = first.size();
