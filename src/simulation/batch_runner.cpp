@@ -66,7 +66,7 @@ batch_result batch_runner::run(std::uint64_t batch, bool counted, const progress
     while (dirty_[w] != 0) {
       const nid_t n = dat_count + static_cast<nid_t>(w * word_bits + std::countr_zero(dirty_[w]));
       dirty_[w] &= dirty_[w] - 1;
-      changed_ports += evaluate(n, counted);
+      changed_ports += evaluate(n);
       last = n + 1;
       if (timer != nullptr && timer->out_of_time(batch))
         return stop_after(n, result.same_count, changed_ports);
@@ -127,14 +127,15 @@ void batch_runner::mark_readers(nid_t n, pos_t p) {
   }
 }
 
-std::uint64_t batch_runner::evaluate(nid_t n, bool counted) {
+std::uint64_t batch_runner::evaluate(nid_t n) {
   const operation::Node& node = plan_.circuit[n];
   tab_t*** tables = state_.tables();
   bool** same = state_.same();
   if (!spare_.empty()) lend_spare(node, tables[n]);
+  // The last counts stand for every counted batch up to this one; the new ones from this one on
+  // (when it is counted) until the next evaluation.
   add_counts(n, counted_);
   node(n, tables, plan_.split.max_combs, state_.local_combs()[n], same, plan_.config.watch_changes);
-  if (counted) add_counts(n, counted_ + 1);
   const pos_t ports = node.output_count();
   if (state_.output_counter() != nullptr) {
     settle_outputs(n, ports);

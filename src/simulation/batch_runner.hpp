@@ -72,7 +72,7 @@ class batch_runner {
   void mark_all_gates();
   void mark_readers(operation::nid_t n, operation::pos_t p);
   // Evaluates node n; returns the number of its ports found changed (with the cache).
-  std::uint64_t evaluate(operation::nid_t n, bool counted);
+  std::uint64_t evaluate(operation::nid_t n);
   // Adds node n's last counts for the batches since they were last added, up to counted batch `upto`.
   void add_counts(operation::nid_t n, std::uint64_t upto);
   // Counts of a run stopped after node `last`: the nodes up to it include the stopped batch.
