@@ -11,17 +11,15 @@ namespace {
 const auto& node_of(const arc_t& arc) { return std::get<0>(arc); }
 const auto& port_of(const arc_t& arc) { return std::get<1>(arc); }
 
-// An input's table as the gate sees it: a shared copy, complemented when the arc is inverted.
-tab_t input_table(const arc_t& arc, tab_t*** tables) {
-  tab_t table(*tables[node_of(arc)][port_of(arc)]);
-  if (std::get<2>(arc)) table.flip();
-  return table;
+// An input's table as the gate sees it: the table, complemented when the arc is inverted.
+bitset::operand input_of(const arc_t& arc, tab_t*** tables) {
+  return {*tables[node_of(arc)][port_of(arc)], std::get<2>(arc)};
 }
 
 bool input_unchanged(const arc_t& arc, bool** same) { return same[node_of(arc)][port_of(arc)]; }
 
 // The steps every evaluator shares, for a gate of N inputs whose port 0 is computed by
-// `compute(inputs, own, unchanged)` (which also writes the counters; inputs[k] is input k as seen):
+// `compute(input, own, unchanged)` (which also writes the counters; input(k) is input k as seen):
 // - when every input is unchanged, only port 0's flag is set (table and counters stay);
 // - the result goes straight into the node's table, overwriting its words in place when the node
 //   solely owns them;
@@ -39,16 +37,9 @@ void evaluate(nid_t nid, const arc_t* arcs, tab_t*** tables, bool** same, bool w
       return;
     }
   }
-  // The inputs as the gate sees them: their own tables, or complemented shared copies for inverted
-  // arcs (a plain input needs no copy: sharing would only cost two atomic count updates).
-  tab_t complemented[N];
-  const tab_t* inputs[N];
-  for (pos_t k = 0; k < N; ++k) {
-    inputs[k] = tables[node_of(arcs[k])][port_of(arcs[k])];
-    if (std::get<2>(arcs[k])) inputs[k] = &bitset::NOT(*inputs[k], complemented[k]);
-  }
   bool unchanged = false;
-  compute(inputs, *tables[nid][0], same != nullptr && watch_changes ? &unchanged : nullptr);
+  compute([&](pos_t k) { return input_of(arcs[k], tables); }, *tables[nid][0],
+          same != nullptr && watch_changes ? &unchanged : nullptr);
   if (same != nullptr) same[nid][0] = unchanged;
 }
 
@@ -71,8 +62,8 @@ void or_combs(cmb_t* combs, cmb_t max, cmb_t p0, cmb_t p1, cmb_t either) {
 void wire_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                    bool** same, bool) {
   // A changed input always changes a wire's output: nothing to compare.
-  evaluate<1>(nid, arcs, tables, same, false, [&](const tab_t* const* in, tab_t& out, bool*) {
-    out = *in[0];
+  evaluate<1>(nid, arcs, tables, same, false, [&](auto input, tab_t& out, bool*) {
+    out.share(input(0));
     if (combs != nullptr) {
       combs[1] = out.popcount();
       combs[0] = max_combs - combs[1];
@@ -82,52 +73,53 @@ void wire_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& m
 
 void and_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                   bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes,
-              [&](const tab_t* const* in, tab_t& out, bool* unchanged) {
-                bitset::AND(*in[0], *in[1], out, unchanged);
-                if (combs != nullptr)
-                  and_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), out.popcount());
-              });
+  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
+    const bitset::operand a = input(0), b = input(1);
+    const cmb_t p0 = a.popcount(), p1 = b.popcount();
+    bitset::AND(a, b, out, unchanged);
+    if (combs != nullptr) and_combs(combs, max_combs, p0, p1, out.popcount());
+  });
 }
 
 void or_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                  bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes,
-              [&](const tab_t* const* in, tab_t& out, bool* unchanged) {
-                bitset::OR(*in[0], *in[1], out, unchanged);
-                if (combs != nullptr)
-                  or_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), out.popcount());
-              });
+  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
+    const bitset::operand a = input(0), b = input(1);
+    const cmb_t p0 = a.popcount(), p1 = b.popcount();
+    bitset::OR(a, b, out, unchanged);
+    if (combs != nullptr) or_combs(combs, max_combs, p0, p1, out.popcount());
+  });
 }
 
 void xor_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                   bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes,
-              [&](const tab_t* const* in, tab_t& out, bool* unchanged) {
-                siz_t both;
-                bitset::XOR(*in[0], *in[1], out, both, unchanged);
-                if (combs != nullptr) and_combs(combs, max_combs, in[0]->popcount(), in[1]->popcount(), both);
-              });
+  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
+    const bitset::operand a = input(0), b = input(1);
+    const cmb_t p0 = a.popcount(), p1 = b.popcount();
+    siz_t both;
+    bitset::XOR(a, b, out, both, unchanged);
+    if (combs != nullptr) and_combs(combs, max_combs, p0, p1, both);
+  });
 }
 
 void maj_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
                   bool** same, bool watch_changes) {
-  evaluate<3>(nid, arcs, tables, same, watch_changes,
-              [&](const tab_t* const* in, tab_t& out, bool* unchanged) {
-                std::array<siz_t, 4> pairs;
-                bitset::MAJ(*in[0], *in[1], *in[2], out, pairs, unchanged);
-                if (combs == nullptr) return;
-                const cmb_t a = in[0]->popcount(), b = in[1]->popcount(), c = in[2]->popcount();
-                const auto [ab, ac, bc, abc] = pairs;
-                combs[7] = abc;
-                combs[6] = ab - abc;
-                combs[5] = ac - abc;
-                combs[3] = bc - abc;
-                combs[4] = a - ab - ac + abc;
-                combs[2] = b - ab - bc + abc;
-                combs[1] = c - ac - bc + abc;
-                combs[0] = max_combs - a - b - c + ab + ac + bc - abc;
-              });
+  evaluate<3>(nid, arcs, tables, same, watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
+    const bitset::operand x = input(0), y = input(1), z = input(2);
+    const cmb_t a = x.popcount(), b = y.popcount(), c = z.popcount();
+    std::array<siz_t, 4> pairs;
+    bitset::MAJ(x, y, z, out, pairs, unchanged);
+    if (combs == nullptr) return;
+    const auto [ab, ac, bc, abc] = pairs;
+    combs[7] = abc;
+    combs[6] = ab - abc;
+    combs[5] = ac - abc;
+    combs[3] = bc - abc;
+    combs[4] = a - ab - ac + abc;
+    combs[2] = b - ab - bc + abc;
+    combs[1] = c - ac - bc + abc;
+    combs[0] = max_combs - a - b - c + ab + ac + bc - abc;
+  });
 }
 
 // A recycling gate: port 1 is the base gate's result (with its counters and shortcut), port 0 a
@@ -140,13 +132,13 @@ void recycled(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_co
   ++tables[nid];
   function(nid, arcs, tables, max_combs, combs, same, watch_changes);
   --tables[nid];
-  *tables[nid][0] = input_table(arcs[0], tables);
+  tables[nid][0]->share(input_of(arcs[0], tables));
   if (same != nullptr) {
     --same[nid];
     same[nid][0] = input_unchanged(arcs[0], same);
   }
   if constexpr (full) {
-    *tables[nid][2] = input_table(arcs[last], tables);
+    tables[nid][2]->share(input_of(arcs[last], tables));
     if (same != nullptr) same[nid][2] = input_unchanged(arcs[last], same);
   }
 }

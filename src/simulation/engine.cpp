@@ -1,7 +1,13 @@
 #include "simulation/engine.hpp"
 
+#include <omp.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <exception>
+#include <map>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -13,25 +19,21 @@
 
 namespace simulation {
 
-using operation::arc_t;
-using operation::cmb_t;
-using operation::nid_t;
-using operation::pos_t;
 using operation::tab_t;
 
 namespace {
 
 constexpr std::string_view separator = ": time = ";
 
-// Below this many nodes the readers are counted on the calling thread: a parallel region costs
-// more than the count.
-constexpr std::int64_t parallel_count_threshold = std::int64_t{1} << 16;
-
 std::uint64_t decimal_digits(std::uint64_t value) { return std::to_string(value).size(); }
 
-// Makes `table` share `source`'s storage (a no-op when it already does).
-void share(tab_t& table, const tab_t& source) {
-  if (!table.is(source)) table = source;
+// Batches per chunk of the shared schedule: a copy that takes a chunk not following its last one
+// first runs the batch before it uncounted (with the cache), so chunks are long; but every thread
+// should get several, for balance. A power of two, at most 64.
+std::uint64_t chunk_batches(std::uint64_t max_batch, std::uint64_t runners) {
+  std::uint64_t chunk = 1;
+  while (chunk < 64 && chunk * 2 * runners * 4 <= max_batch) chunk *= 2;
+  return chunk;
 }
 
 }  // namespace
@@ -44,6 +46,7 @@ engine::engine(const operation::Circuit& circuit, std::vector<std::uint32_t> ord
       config_(config),
       out_(out),
       split_(split_inputs(circuit.input_count(), config)),
+      copies_allowed_(static_cast<std::uint64_t>(omp_get_max_threads())),
       progress_(config, split_.max_batch, out) {
   outcome_.max_batch = split_.max_batch;
   outcome_.max_gates = circuit.logic_count();
@@ -52,7 +55,9 @@ engine::engine(const operation::Circuit& circuit, std::vector<std::uint32_t> ord
 void engine::build_structures() {
   const util::phase phase("building structures", separator, out_);
   out_ << '\n';
-  state_.allocate(circuit_, config_.use_cache);
+  readers_.emplace(circuit_);
+  plan_.emplace(circuit_, split_, config_, order_, *readers_);
+  runners_.emplace_back(*plan_).allocate();
   print_summary();
   phase.end();
 }
@@ -93,145 +98,102 @@ void engine::apply_limits() {
   }
   const memory_room room{util::rss::physical(), util::rss::current(), config_.memory_limit,
                          util::rss::address_space()};
-  check_table_memory(logic_tables_alive(circuit_, config_.use_cache), split_.use_bits, room);
+  const std::uint64_t tables = logic_tables_alive(circuit_, config_.use_cache);
+  check_table_memory(tables, split_.use_bits, room);
+  copies_allowed_ = copies_that_fit(tables, split_.use_bits, room, copies_allowed_);
+}
+
+std::uint64_t engine::runner_count() const {
+  // Time checks follow the batch order; tables the word loops share among the threads already
+  // keep them busy.
+  if (progress_.timed() || tab_t::shared_among_threads(split_.max_combs)) return 1;
+  return std::min({copies_allowed_, static_cast<std::uint64_t>(omp_get_max_threads()), split_.max_batch});
 }
 
 void engine::build_bitsets() {
   progress_.start_estimate();
   const util::phase phase("building bitsets", separator, out_);
-  zero_ = tab_t(split_.max_combs);
-  shannon_[0] = zero_;
-  shannon_[1] = ~zero_;
-  std::vector<tab_t> bs_inputs(split_.use_bits);
-  tab_t::build_combinations(bs_inputs, split_.use_bits);
-
-  tab_t*** tables = state_.tables();
-  if (circuit_.fixed_count() != 0) *tables[0][0] = zero_;
   for (std::uint32_t& entry : order_) entry += circuit_.fixed_count();
-  const std::uint32_t use_first = split_.var_bits, sel_first = split_.var_bits + split_.use_bits;
-  for (std::uint32_t k = 0; k < split_.use_bits; ++k)
-    tables[order_[use_first + k]][0]->move_from(bs_inputs[k]);
-  for (std::uint32_t j = 0; j < split_.sel_bits; ++j)
-    *tables[order_[sel_first + j]][0] = shannon_[bit_of(config_.worker, j)];
+  for (std::uint64_t k = runners_.size(); k < runner_count(); ++k) runners_.emplace_back(*plan_).allocate();
+  for (batch_runner& runner : runners_) runner.build_tables();
   phase.end();
 }
 
 void engine::simulate() {
   progress_.start();  // the phase's times count from just before its start line
   const util::phase phase("simulation", separator, out_);
-  std::uint64_t prev_gray_iter = ~std::uint64_t{0};
-  while (outcome_.batch_iter < split_.max_batch) {
-    const std::uint64_t batch_iter = outcome_.batch_iter;
-    const std::uint64_t gray_iter = config_.use_gray_code ? batch_iter ^ (batch_iter >> 1) : batch_iter;
-    set_sources(gray_iter, prev_gray_iter);
-    if (!run_gates()) {
-      outcome_.out_of_time = true;
-      break;
-    }
-    ++outcome_.batch_iter;
-    progress_.batch_done(outcome_.batch_iter, outcome_.same_count);
-    prev_gray_iter = gray_iter;
+  if (runners_.size() == 1) {
+    run_in_order();
+  } else {
+    run_in_chunks();
   }
+  for (batch_runner& runner : runners_) runner.finish_counts();
+  for (std::uint64_t k = 1; k < runners_.size(); ++k) runners_[k].add_totals_to(runners_.front());
   if (!outcome_.out_of_time) outcome_.gate_iter = circuit_.logic_count();
   outcome_.time_elapsed = progress_.finish(outcome_.same_count, outcome_.status());
 }
 
-void engine::set_sources(std::uint64_t gray_iter, std::uint64_t prev_gray_iter) {
-  tab_t*** tables = state_.tables();
-  bool** same = state_.same();
-  const bool later = outcome_.batch_iter != 0;
-  if (same != nullptr && circuit_.fixed_count() != 0) {
-    same[0][0] = later;
-    outcome_.same_count += later;
-  }
-  if (state_.output_counter() != nullptr) count_readers();
-  for (std::uint32_t i = 0; i < split_.var_bits; ++i) {
-    const bool value = bit_of(gray_iter, i);
-    share(*tables[order_[i]][0], shannon_[value]);
-    if (same == nullptr) continue;
-    const bool unchanged = later && value == bit_of(prev_gray_iter, i);
-    same[order_[i]][0] = unchanged;
-    outcome_.same_count += unchanged;
-  }
-  if (same == nullptr) return;
-  for (std::uint32_t k = split_.var_bits; k < order_.size(); ++k) same[order_[k]][0] = later;
-  if (later) outcome_.same_count += split_.use_bits + split_.sel_bits;
-}
-
-void engine::count_readers() {
-  state_.clear_output_counters();
-  nid_t** counter = state_.output_counter();
-  const std::int64_t tra_count = circuit_.transfer_count();
-#pragma omp parallel for schedule(static) if (tra_count >= parallel_count_threshold)
-  for (std::int64_t n = 0; n < tra_count; ++n)
-    for (const arc_t& arc : circuit_[static_cast<nid_t>(n)].inputs()) {
-#pragma omp atomic
-      ++counter[std::get<0>(arc)][std::get<1>(arc)];
+void engine::run_in_order() {
+  batch_runner& runner = runners_.front();
+  const progress* timer = progress_.timed() ? &progress_ : nullptr;
+  while (outcome_.batch_iter < split_.max_batch) {
+    const batch_result batch = runner.run(outcome_.batch_iter, true, timer);
+    outcome_.same_count += batch.same_count;
+    if (batch.stopped) {
+      outcome_.out_of_time = true;
+      outcome_.gate_iter = batch.gate_iter;
+      return;
     }
+    ++outcome_.batch_iter;
+    progress_.batch_done(outcome_.batch_iter, outcome_.same_count);
+  }
 }
 
-bool engine::run_gates() {
-  tab_t*** tables = state_.tables();
-  bool** same = state_.same();
-  cmb_t** combs = state_.combs();
-  cmb_t** local_combs = state_.local_combs();
-  const nid_t dat_count = circuit_.data_count(), tra_count = circuit_.transfer_count();
-  const bool timed = progress_.timed();
-  for (nid_t n = dat_count; n < tra_count; ++n) {
-    const operation::Node& node = circuit_[n];
-    outcome_.gate_iter = n - dat_count;
-    if (!spare_.empty()) lend_spare(node, tables[n]);
-    node(n, tables, split_.max_combs, local_combs[n], same, config_.watch_changes);
-    settle_outputs(n, node.output_count());
-    if (combs[n] != nullptr) {
-      const std::uint64_t count = std::uint64_t{1} << node.input_count();
-      for (std::uint64_t i = 0; i < count; ++i) combs[n][i] += local_combs[n][i];
+void engine::run_in_chunks() {
+  const std::uint64_t max_batch = split_.max_batch;
+  const std::uint64_t chunk = chunk_batches(max_batch, runners_.size());
+  const std::uint64_t chunks = (max_batch - 1) / chunk + 1;
+  std::atomic<std::uint64_t> next{0};  // the next chunk to run
+  std::atomic<bool> failed{false};
+  std::vector<std::exception_ptr> failures(runners_.size());
+  // Chunks run but not yet committed, by index: a thread never waits for a slower one, it leaves
+  // its chunk for whichever thread commits the chunks before it.
+  std::mutex commit_mutex;
+  std::map<std::uint64_t, std::vector<std::uint64_t>> waiting;
+  std::uint64_t turn = 0;  // the next chunk to commit
+  const int threads = static_cast<int>(runners_.size());
+#pragma omp parallel num_threads(threads)
+  {
+    const std::size_t thread = static_cast<std::size_t>(omp_get_thread_num());
+    batch_runner& runner = runners_[thread];
+    try {
+      for (std::uint64_t c; !failed.load(std::memory_order_relaxed) && (c = next.fetch_add(1)) < chunks;) {
+        const std::uint64_t first = c * chunk, end = std::min(max_batch, first + chunk);
+        if (config_.use_cache && first != 0 && !runner.holds(first - 1)) runner.run(first - 1, false);
+        std::vector<std::uint64_t> same_counts;
+        same_counts.reserve(end - first);
+        for (std::uint64_t b = first; b < end; ++b) same_counts.push_back(runner.run(b, true).same_count);
+        const std::lock_guard lock(commit_mutex);
+        waiting.emplace(c, std::move(same_counts));
+        for (auto ready = waiting.begin(); ready != waiting.end() && ready->first == turn; ++turn) {
+          for (const std::uint64_t same_count : ready->second) {
+            outcome_.same_count += same_count;
+            progress_.batch_done(++outcome_.batch_iter, outcome_.same_count);
+          }
+          ready = waiting.erase(ready);
+        }
+      }
+    } catch (...) {
+      failures[thread] = std::current_exception();
+      failed.store(true, std::memory_order_relaxed);
     }
-    if (state_.output_counter() != nullptr) release_read_tables(node);
-    if (timed && progress_.out_of_time(outcome_.batch_iter)) return false;
   }
-  return true;
-}
-
-void engine::settle_outputs(nid_t n, pos_t ports) {
-  tab_t** own = state_.tables()[n];
-  bool** same = state_.same();
-  for (pos_t p = 0; p < ports; ++p) {
-    const std::uint64_t ones = own[p]->popcount();
-    if (ones == 0) share(*own[p], shannon_[0]);
-    if (ones == split_.max_combs) share(*own[p], shannon_[1]);
-    if (same != nullptr) outcome_.same_count += same[n][p];
-  }
-}
-
-void engine::release_read_tables(const operation::Node& node) {
-  nid_t** counter = state_.output_counter();
-  tab_t*** tables = state_.tables();
-  for (const arc_t& arc : node.inputs()) {
-    const auto [m, p, inverted] = arc;
-    if (m >= circuit_.data_count() && --counter[m][p] == 0) recycle(*tables[m][p]);
-  }
-}
-
-void engine::recycle(tab_t& table) {
-  if (table.size() != 0 && !table.same_impl(zero_)) {
-    spare_.emplace_back().move_from(table);
-  } else {
-    table.free();
-  }
-}
-
-void engine::lend_spare(const operation::Node& node, tab_t** own) {
-  // The port the gate computes: none for a wire, port 1 of a recycling gate, else port 0.
-  if (node.gate() == operation::gates::WIRE) return;
-  tab_t& computed = *own[node.output_count() > 1 ? 1 : 0];
-  if (computed.size() != 0) return;
-  computed.move_from(spare_.back());
-  spare_.pop_back();
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
 }
 
 void engine::write_results(const result_files& files) const {
-  write_result_files(files, circuit_, state_.combs(), outcome_);
+  write_result_files(files, circuit_, runners_.front().combs(), outcome_);
 }
 
 void engine::free_memory() {
@@ -241,11 +203,7 @@ void engine::free_memory() {
 }
 
 void engine::free() {
-  state_.free();
-  util::vector::real_clear(spare_);
-  zero_.free();
-  shannon_[0].free();
-  shannon_[1].free();
+  for (batch_runner& runner : runners_) runner.free();
 }
 
 }  // namespace simulation

@@ -1,14 +1,16 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <deque>
 #include <iostream>
+#include <optional>
 #include <vector>
 
 #include "operation/circuit.hpp"
+#include "simulation/batch_runner.hpp"
 #include "simulation/input_split.hpp"
-#include "simulation/node_state.hpp"
 #include "simulation/outcome.hpp"
+#include "simulation/port_readers.hpp"
 #include "simulation/progress.hpp"
 #include "simulation/results.hpp"
 #include "simulation/settings.hpp"
@@ -22,6 +24,12 @@ namespace simulation {
 // value table) and sel inputs (fixed by the worker number). A gate whose inputs did not change
 // since the previous batch keeps its tables and counts (the cache); without the cache a table is
 // released after its last reader.
+//
+// The batches are shared among the threads of the default team, in chunks of consecutive batches,
+// each thread with a copy of the tables (as many copies as the memory allows); the counts, the
+// unchanged-table counts and the progress lines are exactly those of one thread running the
+// batches in order. A run with a time limit, or with tables large enough for the word loops to
+// share among the threads, uses one copy.
 //
 // A run calls, in order: `build_structures`, `apply_limits`, `build_bitsets`, `simulate`,
 // `write_results`, `free_memory`; each phase prints its banners and lines on `out`.
@@ -39,8 +47,9 @@ class engine {
   // Phase "building structures": the per-node tables and counters, and the run's summary lines.
   void build_structures();
   // Applies "-limit-memory" ("limiting memory to N"), then refuses value tables that cannot fit in
-  // the physical memory or under the limit (`tables_too_large`). Throws std::runtime_error
-  // "Could not limit memory." when the system refuses the limit.
+  // the physical memory or under the limit (`tables_too_large`) and decides how many copies of them
+  // the threads may have. Throws std::runtime_error "Could not limit memory." when the system
+  // refuses the limit.
   void apply_limits();
   // Phase "building bitsets": the constant, use and sel input tables.
   void build_bitsets();
@@ -56,27 +65,19 @@ class engine {
   const input_split& split() const { return split_; }
   const outcome& result() const { return outcome_; }
   // The totals of node n over the batches run; null for reversible gates, constant and input nodes.
-  const operation::cmb_t* combs(operation::nid_t n) const { return state_.combs()[n]; }
+  const operation::cmb_t* combs(operation::nid_t n) const { return runners_.front().combs()[n]; }
 
  private:
   void print_summary() const;
   void print_group(std::string_view label, std::uint32_t first, std::uint32_t count, std::uint64_t width,
                    bool with_worker_bits) const;
-  // Sets the constant and var input tables and the sources' unchanged flags for one batch.
-  void set_sources(std::uint64_t gray_iter, std::uint64_t prev_gray_iter);
-  // Sets every reader counter to the number of arcs that read its port (without the cache).
-  void count_readers();
-  // Evaluates the logic nodes of one batch; false when a time check stopped it.
-  bool run_gates();
-  // Shares the storage of a logic node's constant output tables and counts its unchanged ports.
-  void settle_outputs(operation::nid_t n, operation::pos_t ports);
-  // Drops a node's reads: a table whose last reader of the batch has run is released.
-  void release_read_tables(const operation::Node& node);
-  // Releases a table without the cache, keeping its storage as a spare for the next evaluation.
-  void recycle(operation::tab_t& table);
-  // Gives the port that `node` computes a spare storage when it has none, so that the gate
-  // overwrites it instead of allocating a new one.
-  void lend_spare(const operation::Node& node, operation::tab_t** own);
+  // The number of copies of the tables the batches are shared among.
+  std::uint64_t runner_count() const;
+  // Runs every batch in order on the first copy, with the time checks and progress lines.
+  void run_in_order();
+  // Runs the batches in chunks shared among the copies, one thread each, committing each chunk's
+  // unchanged-table counts and progress lines in batch order.
+  void run_in_chunks();
 
   const operation::Circuit& circuit_;
   std::vector<std::uint32_t> order_;  // input indices, then (from "building bitsets") positions
@@ -84,10 +85,10 @@ class engine {
   settings config_;
   std::ostream& out_;
   input_split split_;
-  node_state state_;
-  operation::tab_t zero_;                    // all 0, of 2^use_bits bits
-  std::array<operation::tab_t, 2> shannon_;  // shared copies of zero_: as is, and complemented
-  std::vector<operation::tab_t> spare_;      // storage of released tables, without the cache
+  std::optional<port_readers> readers_;
+  std::optional<simulation_plan> plan_;
+  std::deque<batch_runner> runners_;  // the copies of the tables; the first one holds the totals
+  std::uint64_t copies_allowed_;      // copies that fit in memory
   progress progress_;
   outcome outcome_;
 };

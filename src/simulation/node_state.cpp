@@ -50,7 +50,9 @@ void node_state::allocate(const operation::Circuit& circuit, bool use_cache) {
   }
 }
 
-void node_state::clear_output_counters() { std::fill(counter_pool_.begin(), counter_pool_.end(), 0); }
+void node_state::reset_output_counters(const std::vector<nid_t>& counts) {
+  std::copy(counts.begin(), counts.end(), counter_pool_.begin());
+}
 
 void node_state::free() {
   util::vector::real_clear(table_pool_);

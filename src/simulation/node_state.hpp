@@ -37,8 +37,8 @@ class node_state {
   bool** same() { return same_.empty() ? nullptr : same_.data(); }
   // output_counter[n][p]: readers of port p of node n still to run in this batch; null with the cache.
   operation::nid_t** output_counter() { return output_counter_.empty() ? nullptr : output_counter_.data(); }
-  // Sets every reader counter to 0.
-  void clear_output_counters();
+  // Sets the reader counter of every port (numbered in node order) to counts[port].
+  void reset_output_counters(const std::vector<operation::nid_t>& counts);
 
  private:
   std::vector<operation::tab_t> table_pool_;

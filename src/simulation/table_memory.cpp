@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "simulation/errors.hpp"
@@ -142,7 +143,10 @@ std::uint64_t table_bytes(std::uint32_t use_bits) {
   return std::max<std::uint64_t>(words * 8, 64) + record;
 }
 
-void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room) {
+namespace {
+
+// The memory left for the tables, and what bounds it.
+std::pair<std::uint64_t, std::string_view> room_left(const memory_room& room) {
   const auto room_in = [](std::uint64_t total, std::uint64_t used) {
     return total > used ? total - used : 0;
   };
@@ -152,7 +156,19 @@ void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, cons
     left = room_in(*room.limit, room.mapped);
     bound = "the memory limit";
   }
-  const auto needed = [&](std::uint32_t bits) { return times(logic_tables + bits + 1, table_bytes(bits)); };
+  return {left, bound};
+}
+
+// The bytes of `logic_tables` tables, the use inputs' and the zero table, of 2^use_bits bits each.
+std::uint64_t tables_need(std::uint64_t logic_tables, std::uint32_t use_bits) {
+  return times(logic_tables + use_bits + 1, table_bytes(use_bits));
+}
+
+}  // namespace
+
+void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room) {
+  const auto [left, bound] = room_left(room);
+  const auto needed = [&](std::uint32_t bits) { return tables_need(logic_tables, bits); };
   if (needed(use_bits) <= left) return;
 
   std::string advice = "no '-use-bits' would fit.";
@@ -165,6 +181,13 @@ void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, cons
                                               logic_tables + use_bits + 1, " tables of ",
                                               bytes_text(table_bytes(use_bits)), "), but only ",
                                               bytes_text(left), " of ", bound, " is left; ", advice));
+}
+
+std::uint64_t copies_that_fit(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room,
+                              std::uint64_t wanted) {
+  const std::uint64_t one = tables_need(logic_tables, use_bits), left = room_left(room).first;
+  const std::uint64_t more = left > one ? (left - one) / 2 / one : 0;
+  return std::clamp<std::uint64_t>(1 + more, 1, std::max<std::uint64_t>(wanted, 1));
 }
 
 }  // namespace simulation

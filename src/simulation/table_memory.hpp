@@ -31,4 +31,9 @@ struct memory_room {
 // message says how much they need and which "-use-bits" would fit.
 void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room);
 
+// How many copies of those tables (at most `wanted`, at least 1) the threads may have: extra
+// copies only take up to half of what is left, so that a run never crowds the memory for speed.
+std::uint64_t copies_that_fit(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room,
+                              std::uint64_t wanted);
+
 }  // namespace simulation

@@ -1,6 +1,7 @@
 #include "simulation/engine.hpp"
 
 #include <gtest/gtest.h>
+#include <omp.h>
 
 #include <numeric>
 #include <random>
@@ -117,6 +118,42 @@ TEST(Engine, WorkersCoverTheirSharesAndSumToTheWholeRun) {
       EXPECT_EQ(sum, whole) << "round " << round << ", sel bits " << sel_bits;
     }
   }
+}
+
+TEST(Engine, ThreadsSharingTheBatchesFindWhatOneThreadFinds) {
+  // Enough batches for chunks of several batches each, so that a thread also resumes after a gap
+  // (bringing its tables there first) and waits for its turn to commit.
+  std::mt19937 random(23);
+  const int threads = omp_get_max_threads();
+  for (int round = 0; round < 6; ++round) {
+    const Circuit circuit = circuit_text::parse(reference::random_circuit(random, 9, 40, round % 2 == 0));
+    std::vector<std::uint32_t> order = identity_order(circuit);
+    std::shuffle(order.begin(), order.end(), random);
+    for (int switches = 0; switches < 8; ++switches) {
+      settings config;
+      config.use_bits = round % 3;
+      config.use_cache = switches & 1;
+      config.use_gray_code = switches & 2;
+      config.watch_changes = switches & 4;
+      config.print_every = 1 + round;
+      config.sel_bits = round % 2;
+      config.worker = round % 2;
+      omp_set_num_threads(1);
+      const run_result alone = run(circuit, order, config);
+      for (const int team : {2, 3, 5}) {
+        omp_set_num_threads(team);
+        const run_result shared = run(circuit, order, config);
+        const auto where = testing::Message()
+                           << "round " << round << ", switches " << switches << ", " << team;
+        ASSERT_EQ(shared.counts, alone.counts) << where;
+        EXPECT_EQ(shared.outcome.same_count, alone.outcome.same_count) << where;
+        EXPECT_EQ(shared.outcome.batch_iter, alone.outcome.batch_iter) << where;
+        EXPECT_EQ(shared.outcome.gate_iter, alone.outcome.gate_iter) << where;
+        EXPECT_EQ(masked(shared.console), masked(alone.console)) << where;
+      }
+    }
+  }
+  omp_set_num_threads(threads);
 }
 
 TEST(Engine, SelBitsPastTheInputCountLeaveOnePattern) {

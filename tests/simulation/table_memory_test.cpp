@@ -50,3 +50,18 @@ TEST(TableMemory, RefusesTablesBeyondMemoryAndAdvisesUseBits) {
                  "memory limit is left; no '-use-bits' would fit.");
   }
 }
+
+TEST(TableMemory, ExtraCopiesTakeAtMostHalfOfTheRoomLeft) {
+  constexpr std::uint64_t gib = std::uint64_t{1} << 30;
+  const std::uint64_t one = 121 * simulation::table_bytes(20);  // 100 logic tables, 20 use inputs, zero
+  EXPECT_EQ(simulation::copies_that_fit(100, 20, {gib, 0, std::nullopt, 0}, 16), 16u);
+  EXPECT_EQ(simulation::copies_that_fit(100, 20, {gib, 0, std::nullopt, 0}, 0), 1u);
+  // One copy beyond the first needs twice its size left over.
+  EXPECT_EQ(simulation::copies_that_fit(100, 20, {3 * one - 1, 0, std::nullopt, 0}, 16), 1u);
+  EXPECT_EQ(simulation::copies_that_fit(100, 20, {3 * one, 0, std::nullopt, 0}, 16), 2u);
+  EXPECT_EQ(simulation::copies_that_fit(100, 20, {gib + 5 * one, gib, std::nullopt, 0}, 16), 3u);
+  // The limit counts against mapped memory and binds when it leaves less than the physical memory.
+  EXPECT_EQ(simulation::copies_that_fit(100, 20, {8 * gib, 0, gib + 3 * one, gib}, 16), 2u);
+  // Not even one copy fits: the check before refuses the run; this never answers 0.
+  EXPECT_EQ(simulation::copies_that_fit(100, 20, {one / 2, 0, std::nullopt, 0}, 16), 1u);
+}

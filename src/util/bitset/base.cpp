@@ -1,5 +1,7 @@
 #include "util/bitset/base.hpp"
 
+#include <omp.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -12,19 +14,89 @@ using bitset_kernels::op;
 
 namespace {
 
-// Words are aligned to cache lines, which the vector loops read best.
-constexpr std::align_val_t word_alignment{64};
+// A record and its words live in one block: the record fills the first cache line and the words
+// follow, aligned to cache lines (which the vector loops read best). Reading a record's count
+// thus brings in the line next to its words.
+constexpr std::align_val_t block_alignment{64};
+constexpr siz_t record_bytes = 64;
+static_assert(sizeof(bitset::impl) <= record_bytes);
 
-bck_t* allocate_words(siz_t count) {
-  return static_cast<bck_t*>(::operator new[](count * sizeof(bck_t), word_alignment));
+void release_block(bitset::impl* record) {
+  record->~impl();
+  ::operator delete[](static_cast<void*>(record), block_alignment);
 }
 
-void free_words(bck_t* words) { ::operator delete[](words, word_alignment); }
+// Released records that the thread which released them hands out again: a simulation keeps
+// trading a table's own record for a shared copy of an operand (a shortcut) and back, always at
+// one size, and the allocator's bookkeeping for such blocks costs more than a small pass. The
+// records kept are of the size released last, up to `max_bytes` in all.
+class record_cache {
+ public:
+  record_cache() = default;
+  record_cache(const record_cache&) = delete;
+  record_cache& operator=(const record_cache&) = delete;
+  ~record_cache() {
+    clear();
+    closed_ = true;
+  }
+  // Whether this thread's cache is gone (its last records are being released at thread exit).
+  static bool closed() { return closed_; }
+
+  // A kept record of `size` bits, or null.
+  bitset::impl* take(siz_t size) {
+    if (size != size_ || records_.empty()) return nullptr;
+    bitset::impl* record = records_.back();
+    records_.pop_back();
+    return record;
+  }
+  // Keeps a released record when there is room; false when the caller must release it.
+  bool keep(bitset::impl* record) {
+    const siz_t bytes = bytes_of(record->size_);
+    if (record->size_ != size_) {
+      clear();
+      size_ = record->size_;
+    }
+    if ((records_.size() + 1) * bytes > max_bytes) return false;
+    records_.push_back(record);
+    return true;
+  }
+
+ private:
+  static constexpr siz_t max_bytes = siz_t{8} << 20;
+  static siz_t bytes_of(siz_t size) { return record_bytes + bitset::count_buckets(size) * sizeof(bck_t); }
+  void clear() {
+    for (bitset::impl* record : records_) release_block(record);
+    records_.clear();
+  }
+
+  static thread_local bool closed_;
+  siz_t size_ = 0;
+  std::vector<bitset::impl*> records_;
+};
+
+thread_local bool record_cache::closed_ = false;
+
+thread_local record_cache released_records;
+
+bitset::impl* allocate_record(siz_t size, siz_t popcount) {
+  if (bitset::impl* record = record_cache::closed() ? nullptr : released_records.take(size)) {
+    record->popcount_ = popcount;
+    record->ref_.store(1, std::memory_order_relaxed);
+    return record;
+  }
+  void* block = ::operator new[](record_bytes + bitset::count_buckets(size) * sizeof(bck_t), block_alignment);
+  bck_t* words = reinterpret_cast<bck_t*>(static_cast<char*>(block) + record_bytes);
+  return new (block) bitset::impl{size, popcount, words, 1};
+}
+
+void free_record(bitset::impl* record) {
+  if (record_cache::closed() || !released_records.keep(record)) release_block(record);
+}
 
 // The count of the words a pass of `o` stores, from its counts and the operands' counts `ones`: the
 // XOR and majority passes count a & b (and the other pairs) instead, from which it follows:
 // |a ^ b| = |a| + |b| - 2 |a & b| and |maj| = |ab| + |ac| + |bc| - 2 |abc|.
-siz_t stored_popcount(op o, const siz_t* ones, const bitset_kernels::counts_t& c) {
+siz_t stored_popcount(op o, const siz_t* ones, const std::uint64_t* c) {
   if (o == op::XOR_AND) return ones[0] + ones[1] - 2 * c[0];
   if (o == op::MAJ_PAIRS) return c[0] + c[1] + c[2] - 2 * c[3];
   return c[0];
@@ -32,8 +104,7 @@ siz_t stored_popcount(op o, const siz_t* ones, const bitset_kernels::counts_t& c
 
 }  // namespace
 
-bitset::bitset(siz_t size, bool zeros, siz_t popcount)
-    : impl_(new impl{size, popcount, allocate_words(count_buckets(size)), 1}) {
+bitset::bitset(siz_t size, bool zeros, siz_t popcount) : impl_(allocate_record(size, popcount)) {
   if (zeros) std::fill_n(impl_->data_, count_buckets(size), 0);
 }
 
@@ -41,24 +112,26 @@ bitset bitset::from_words(siz_t size, std::span<const bck_t> words) {
   bitset result(size, false);
   if (size == 0) return result;
   const bitset_kernels::operands x{{words.data()}, {}, result.impl_->data_};
-  result.impl_->popcount_ = bitset_kernels::run(op::COPY, x, result.buckets(), result.last_mask())[0];
+  bitset_kernels::counts_t counts{};
+  bitset_kernels::run(op::COPY, x, result.buckets(), result.last_mask(), false, counts.data());
+  result.impl_->popcount_ = counts[0];
   return result;
 }
 
 void bitset::free() {
   if (impl_ != nullptr && impl_->ref_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-    free_words(impl_->data_);
-    delete impl_;
+    free_record(impl_);
   }
   release();
 }
 
 void bitset::copy_from(const bitset& other) {
-  if (&other == this) return;
-  if (other.impl_ != nullptr) other.impl_->ref_.fetch_add(1, std::memory_order_relaxed);
-  free();
-  impl_ = other.impl_;
-  inverted_ = other.inverted_;
+  if (other.impl_ != impl_) {
+    if (other.impl_ != nullptr) other.impl_->ref_.fetch_add(1, std::memory_order_relaxed);
+    free();
+    impl_ = other.impl_;
+  }
+  inverted_ = other.inverted_;  // sharing its record already: no count changes
 }
 
 void bitset::move_from(bitset& other) {
@@ -77,9 +150,12 @@ bitset bitset::copy() const {
   return result;
 }
 
-bitset& bitset::share(const bitset& other, bool* unchanged) {
-  if (unchanged != nullptr) *unchanged = other == *this;
-  copy_from(other);
+bitset& bitset::share(const operand& other, bool* unchanged) {
+  // Read before `other`'s table changes: it may be this handle.
+  const bck_t mask = other.mask_;
+  if (unchanged != nullptr) *unchanged = impl_ != nullptr && equal(other, *this);
+  copy_from(*other.table_);
+  inverted_ = mask;
   return *this;
 }
 
@@ -95,100 +171,104 @@ bitset& bitset::NOT(const bitset& a, bitset& out) {
   return out;
 }
 
-std::array<siz_t, 4> bitset::pass(op o, std::initializer_list<const bitset*> operands, bitset* out,
-                                  bool* unchanged) {
+// Inlined into each operation, where the kernel, the operand count and the result's handling are
+// known: at small sizes the generic version cost about as much as the word loop itself.
+inline __attribute__((always_inline)) void bitset::pass(op o, std::initializer_list<const operand*> operands,
+                                                        std::uint64_t* counts, bitset* out, bool* unchanged) {
   // Everything is read from the operands before `out` changes: `out` may be one of them.
-  const bitset& a = **operands.begin();
-  const siz_t size = a.size();
-  const bck_t last_mask = a.last_mask();
+  const operand& first = **operands.begin();
+  const siz_t size = first.size();
   bitset_kernels::operands x{};
   siz_t ones[3] = {};
   unsigned k = 0;
-  for (const bitset* operand : operands) {
-    x.in[k] = operand->impl_->data_;
-    x.mask[k] = operand->inverted_;
+  for (const operand* operand : operands) {
+    x.in[k] = operand->table_->impl_->data_;
+    x.mask[k] = operand->mask_;
     ones[k] = operand->popcount();
     ++k;
   }
-  bitset result;
-  bool replace = false;  // the pass overwrites out's own words and compares them
-  bck_t old_mask = 0;
-  if (out != nullptr) {
-    if (out->impl_ != nullptr && out->sole_owner() && out->size() == size) {
-      old_mask = out->inverted_;
-      result.move_from(*out);
-      result.inverted_ = 0;
-      replace = unchanged != nullptr;
-    } else {
-      result = bitset(size, false);
-    }
-    x.out = result.impl_->data_;
+  const siz_t words = count_buckets(size);
+  const bck_t last_mask = first.table_->last_mask();
+  if (out == nullptr) {
+    bitset_kernels::run(o, x, words, last_mask, false, counts);
+    return;
   }
-  const bitset_kernels::counts_t counts = bitset_kernels::run(o, x, count_buckets(size), last_mask, replace);
-  if (out != nullptr) {
-    result.impl_->popcount_ = stored_popcount(o, ones, counts);
-    // The old value was the stored words seen through `old_mask`: it equals the new one exactly
-    // when no stored bit changed (mask 0), or every one did (all ones).
-    if (replace) *unchanged = counts[bitset_kernels::changed_count] == (old_mask == 0 ? 0 : size);
-    if (unchanged != nullptr && !replace) *unchanged = result == *out;
-    out->move_from(result);
+  if (out->impl_ != nullptr && out->impl_->size_ == size && out->sole_owner()) {
+    // Overwritten in place; compared in the same pass when asked. The old value was the stored
+    // words seen through the old mask: equal to the new one when no stored bit changed (mask 0)
+    // or every one did (all ones).
+    const bck_t old_mask = out->inverted_;
+    x.out = out->impl_->data_;
+    bitset_kernels::run(o, x, words, last_mask, unchanged != nullptr, counts);
+    out->impl_->popcount_ = stored_popcount(o, ones, counts);
+    out->inverted_ = 0;
+    if (unchanged != nullptr)
+      *unchanged = counts[bitset_kernels::changed_count] == (old_mask == 0 ? 0 : size);
+    return;
   }
-  return {counts[0], counts[1], counts[2], counts[3]};
+  bitset result(size, false);
+  x.out = result.impl_->data_;
+  bitset_kernels::run(o, x, words, last_mask, false, counts);
+  result.impl_->popcount_ = stored_popcount(o, ones, counts);
+  if (unchanged != nullptr) *unchanged = out->impl_ != nullptr && result == *out;
+  out->move_from(result);
 }
 
-bitset& bitset::AND(const bitset& a, const bitset& b, bitset& out, bool* unchanged) {
+bitset& bitset::AND(operand a, operand b, bitset& out, bool* unchanged) {
   if (a.all_zeros() || b.all_ones() || a.is(b)) return out.share(a, unchanged);
   if (b.all_zeros() || a.all_ones()) return out.share(b, unchanged);
-  pass(op::AND, {&a, &b}, &out, unchanged);
+  bitset_kernels::counts_t counts{};
+  pass(op::AND, {&a, &b}, counts.data(), &out, unchanged);
   return out;
 }
 
-bitset& bitset::OR(const bitset& a, const bitset& b, bitset& out, bool* unchanged) {
+bitset& bitset::OR(operand a, operand b, bitset& out, bool* unchanged) {
   if (a.all_ones() || b.all_zeros() || a.is(b)) return out.share(a, unchanged);
   if (b.all_ones() || a.all_zeros()) return out.share(b, unchanged);
-  pass(op::OR, {&a, &b}, &out, unchanged);
+  bitset_kernels::counts_t counts{};
+  pass(op::OR, {&a, &b}, counts.data(), &out, unchanged);
   return out;
 }
 
-bool bitset::XOR_shortcut(const bitset& a, const bitset& b, bitset& out, siz_t* and_popcount,
+bool bitset::XOR_shortcut(const operand& a, const operand& b, bitset& out, siz_t* and_popcount,
                           bool* unchanged) {
   // A constant operand leaves the other, complemented when the constant is all ones; a & b is then
   // 0 or the other's count. Both are taken before `out` changes: it may be one of the operands.
-  const bitset* constant = a.all_zeros()   ? &a
-                           : b.all_zeros() ? &b
-                           : a.all_ones()  ? &a
-                           : b.all_ones()  ? &b
-                                           : nullptr;
+  const operand* constant = a.all_zeros()   ? &a
+                            : b.all_zeros() ? &b
+                            : a.all_ones()  ? &a
+                            : b.all_ones()  ? &b
+                                            : nullptr;
   if (constant == nullptr) return false;
-  const bitset& other = constant == &a ? b : a;
+  const operand& other = constant == &a ? b : a;
   const bool complement = constant->all_ones();
   if (and_popcount != nullptr) *and_popcount = complement ? other.popcount() : 0;
-  if (complement) {
-    out.share(~other, unchanged);
-  } else {
-    out.share(other, unchanged);
-  }
+  out.share(complement ? other.complemented() : other, unchanged);
   return true;
 }
 
-bitset& bitset::XOR(const bitset& a, const bitset& b, bitset& out) {
-  if (!XOR_shortcut(a, b, out, nullptr, nullptr)) pass(op::XOR, {&a, &b}, &out);
+bitset& bitset::XOR(operand a, operand b, bitset& out) {
+  if (XOR_shortcut(a, b, out, nullptr, nullptr)) return out;
+  bitset_kernels::counts_t counts{};
+  pass(op::XOR, {&a, &b}, counts.data(), &out);
   return out;
 }
 
-bitset& bitset::XOR(const bitset& a, const bitset& b, bitset& out, siz_t& and_popcount, bool* unchanged) {
+bitset& bitset::XOR(operand a, operand b, bitset& out, siz_t& and_popcount, bool* unchanged) {
   if (XOR_shortcut(a, b, out, &and_popcount, unchanged)) return out;
-  and_popcount = pass(op::XOR_AND, {&a, &b}, &out, unchanged)[0];
+  bitset_kernels::counts_t counts{};
+  pass(op::XOR_AND, {&a, &b}, counts.data(), &out, unchanged);
+  and_popcount = counts[0];
   return out;
 }
 
-bool bitset::MAJ_shortcut(const bitset& a, const bitset& b, const bitset& c, bitset& out,
+bool bitset::MAJ_shortcut(const operand& a, const operand& b, const operand& c, bitset& out,
                           std::array<siz_t, 4>* and_popcounts, bool* unchanged) {
-  const bitset* operands[3] = {&a, &b, &c};
+  const operand* operands[3] = {&a, &b, &c};
   for (unsigned i = 0; i < 3; ++i) {
-    const bitset& p = *operands[i];
-    const bitset& q = *operands[(i + 1) % 3];
-    const bitset& r = *operands[(i + 2) % 3];
+    const operand& p = *operands[i];
+    const operand& q = *operands[(i + 1) % 3];
+    const operand& r = *operands[(i + 2) % 3];
     if (!p.all_zeros() && !p.all_ones() && !p.same_impl(q)) continue;
     // The counts are taken before `out` changes: it may be one of the operands.
     if (and_popcounts != nullptr) *and_popcounts = AND_pairs_popcount(a, b, c);
@@ -199,22 +279,26 @@ bool bitset::MAJ_shortcut(const bitset& a, const bitset& b, const bitset& c, bit
     } else if (p.all_ones()) {
       OR(q, r, out, unchanged);
     } else {
-      out.share(p.inverted_ == q.inverted_ ? p : r, unchanged);
+      out.share(p.mask_ == q.mask_ ? p : r, unchanged);
     }
     return true;
   }
   return false;
 }
 
-bitset& bitset::MAJ(const bitset& a, const bitset& b, const bitset& c, bitset& out) {
-  if (!MAJ_shortcut(a, b, c, out, nullptr, nullptr)) pass(op::MAJ, {&a, &b, &c}, &out);
+bitset& bitset::MAJ(operand a, operand b, operand c, bitset& out) {
+  if (MAJ_shortcut(a, b, c, out, nullptr, nullptr)) return out;
+  bitset_kernels::counts_t counts{};
+  pass(op::MAJ, {&a, &b, &c}, counts.data(), &out);
   return out;
 }
 
-bitset& bitset::MAJ(const bitset& a, const bitset& b, const bitset& c, bitset& out,
-                    std::array<siz_t, 4>& and_popcounts, bool* unchanged) {
+bitset& bitset::MAJ(operand a, operand b, operand c, bitset& out, std::array<siz_t, 4>& and_popcounts,
+                    bool* unchanged) {
   if (MAJ_shortcut(a, b, c, out, &and_popcounts, unchanged)) return out;
-  and_popcounts = pass(op::MAJ_PAIRS, {&a, &b, &c}, &out, unchanged);
+  bitset_kernels::counts_t counts{};
+  pass(op::MAJ_PAIRS, {&a, &b, &c}, counts.data(), &out, unchanged);
+  std::copy_n(counts.begin(), 4, and_popcounts.begin());
   return out;
 }
 
@@ -233,27 +317,37 @@ bitset bitset::operator^(const bitset& other) const {
   return XOR(*this, other, result);
 }
 
-siz_t bitset::AND_popcount(const bitset& a, const bitset& b) { return pass(op::AND, {&a, &b})[0]; }
-
-siz_t bitset::OR_popcount(const bitset& a, const bitset& b) { return pass(op::OR, {&a, &b})[0]; }
-
-siz_t bitset::XOR_popcount(const bitset& a, const bitset& b) { return pass(op::XOR, {&a, &b})[0]; }
-
-siz_t bitset::AND3_popcount(const bitset& a, const bitset& b, const bitset& c) {
-  return pass(op::AND3, {&a, &b, &c})[0];
+std::uint64_t bitset::count(op o, std::initializer_list<const operand*> operands) {
+  bitset_kernels::counts_t counts{};
+  pass(o, operands, counts.data());
+  return counts[0];
 }
 
-siz_t bitset::MAJ_popcount(const bitset& a, const bitset& b, const bitset& c) {
-  return pass(op::MAJ, {&a, &b, &c})[0];
+siz_t bitset::AND_popcount(operand a, operand b) { return count(op::AND, {&a, &b}); }
+
+siz_t bitset::OR_popcount(operand a, operand b) { return count(op::OR, {&a, &b}); }
+
+siz_t bitset::XOR_popcount(operand a, operand b) { return count(op::XOR, {&a, &b}); }
+
+siz_t bitset::AND3_popcount(operand a, operand b, operand c) { return count(op::AND3, {&a, &b, &c}); }
+
+siz_t bitset::MAJ_popcount(operand a, operand b, operand c) { return count(op::MAJ, {&a, &b, &c}); }
+
+std::array<siz_t, 4> bitset::AND_pairs_popcount(operand a, operand b, operand c) {
+  bitset_kernels::counts_t counts{};
+  pass(op::MAJ_PAIRS, {&a, &b, &c}, counts.data());
+  return {counts[0], counts[1], counts[2], counts[3]};
 }
 
-std::array<siz_t, 4> bitset::AND_pairs_popcount(const bitset& a, const bitset& b, const bitset& c) {
-  return pass(op::MAJ_PAIRS, {&a, &b, &c});
+bool bitset::shared_among_threads(siz_t size) {
+  return count_buckets(size) >= bitset_kernels::parallel_threshold() && omp_get_max_threads() > 1;
 }
 
 siz_t bitset::popcount_range(const bck_t* begin, const bck_t* end) {
   if (begin == end) return 0;
-  return bitset_kernels::run(op::COPY, {{begin}, {}, nullptr}, end - begin, ~bck_t{0})[0];
+  bitset_kernels::counts_t counts{};
+  bitset_kernels::run(op::COPY, {{begin}, {}, nullptr}, end - begin, ~bck_t{0}, false, counts.data());
+  return counts[0];
 }
 
 void bitset::build_combinations(std::span<bitset> bsets, siz_t inputs) {
@@ -269,20 +363,25 @@ void bitset::build_combinations(std::span<bitset> bsets, siz_t inputs) {
 }
 
 bool bitset::operator==(const bitset& other) const {
-  if (impl_ == nullptr || other.impl_ == nullptr) return false;
-  if (size() != other.size() || popcount() != other.popcount()) return false;
-  if (is(other)) return true;
-  if (popcount() == 0 || popcount() == size()) return true;
-  if (same_impl(other)) return false;
-  const siz_t last = buckets() - 1;
-  if (inverted_ == other.inverted_) {
-    if (std::memcmp(impl_->data_, other.impl_->data_, last * sizeof(bck_t)) != 0) return false;
+  if (impl_ == nullptr || other.impl_ == nullptr || size() != other.size()) return false;
+  return equal(*this, other);
+}
+
+bool bitset::equal(const operand& a, const operand& b) {
+  const bitset &x = *a.table_, &y = *b.table_;
+  if (a.popcount() != b.popcount()) return false;
+  if (a.is(b)) return true;
+  if (a.popcount() == 0 || a.all_ones()) return true;
+  if (a.same_impl(b)) return false;
+  const siz_t last = x.buckets() - 1;
+  if (a.mask_ == b.mask_) {
+    if (std::memcmp(x.impl_->data_, y.impl_->data_, last * sizeof(bck_t)) != 0) return false;
   } else {
     for (siz_t i = 0; i < last; ++i) {
-      if (bucket(i) != other.bucket(i)) return false;
+      if (x.data(i) != ~y.data(i)) return false;
     }
   }
-  return ((bucket(last) ^ other.bucket(last)) & last_mask()) == 0;
+  return (((x.data(last) ^ a.mask_) ^ (y.data(last) ^ b.mask_)) & x.last_mask()) == 0;
 }
 
 bitset::operator std::string() const {

@@ -93,22 +93,54 @@ class bitset {
   // Makes `out` a shared copy of `a` that sees the complement.
   static bitset& NOT(const bitset& a, bitset& out);
 
+  // A table as an operation reads it: the value `table` shows, complemented once more when
+  // `complement` is set. Making one costs nothing (no shared copy, no count update), so a gate
+  // reads an inverted input without a complemented copy. A table converts to its own operand.
+  class operand {
+   public:
+    operand(const bitset& table, bool complement = false)  // NOLINT: implicit on purpose
+        : table_(&table), mask_(table.inverted_ ^ (complement ? ~bck_t{0} : 0)) {}
+    // The same table seen complemented.
+    operand complemented() const { return operand(*table_, ~mask_); }
+    siz_t size() const { return table_->impl_->size_; }
+    // The number of 1 bits this operand shows.
+    siz_t popcount() const {
+      return mask_ == 0 ? table_->impl_->popcount_ : size() - table_->impl_->popcount_;
+    }
+    bool all_zeros() const { return popcount() == 0; }
+    bool all_ones() const { return popcount() == size(); }
+    // Whether both show the same record through the same mask.
+    bool is(const operand& other) const { return same_impl(other) && mask_ == other.mask_; }
+    bool same_impl(const operand& other) const { return table_->impl_ == other.table_->impl_; }
+
+   private:
+    friend class bitset;
+    operand(const bitset& table, bck_t mask) : table_(&table), mask_(mask) {}
+
+    const bitset* table_;
+    bck_t mask_;  // the mask through which the words are read: 0 or all ones
+  };
+
+  // Makes this handle show `other`'s value, sharing its record (without a count update when it
+  // shares it already), and returns it; with `unchanged`, first tells whether that value equals
+  // this handle's (false when it was empty).
+  bitset& share(const operand& other, bool* unchanged = nullptr);
+
   // out = a & b, a | b, a ^ b, majority(a, b, c). Operands and a non-empty `out` have one size of at
   // least 1 bit; `out` may be one of the operands. Degenerate operands make `out` share an operand's
   // record; otherwise one pass fills out's record (reused when `out` is its sole owner and it has
   // the right size, else new) and caches its count. When `unchanged` is given it receives whether
   // the result equals the value `out` held before (false when `out` was empty); a reused record is
   // then compared in the same pass that overwrites it.
-  static bitset& AND(const bitset& a, const bitset& b, bitset& out, bool* unchanged = nullptr);
-  static bitset& OR(const bitset& a, const bitset& b, bitset& out, bool* unchanged = nullptr);
-  static bitset& XOR(const bitset& a, const bitset& b, bitset& out);
-  static bitset& MAJ(const bitset& a, const bitset& b, const bitset& c, bitset& out);
+  static bitset& AND(operand a, operand b, bitset& out, bool* unchanged = nullptr);
+  static bitset& OR(operand a, operand b, bitset& out, bool* unchanged = nullptr);
+  static bitset& XOR(operand a, operand b, bitset& out);
+  static bitset& MAJ(operand a, operand b, operand c, bitset& out);
   // XOR that also gives the count of a & b, from the same pass (the XOR gate's counters need it).
-  static bitset& XOR(const bitset& a, const bitset& b, bitset& out, siz_t& and_popcount,
-                     bool* unchanged = nullptr);
+  static bitset& XOR(operand a, operand b, bitset& out, siz_t& and_popcount, bool* unchanged = nullptr);
   // MAJ that also gives `AND_pairs_popcount(a, b, c)`, from the same pass when it makes one.
-  static bitset& MAJ(const bitset& a, const bitset& b, const bitset& c, bitset& out,
-                     std::array<siz_t, 4>& and_popcounts, bool* unchanged = nullptr);
+  static bitset& MAJ(operand a, operand b, operand c, bitset& out, std::array<siz_t, 4>& and_popcounts,
+                     bool* unchanged = nullptr);
 
   // AND, OR and XOR into a new result.
   bitset operator&(const bitset& other) const;
@@ -116,21 +148,25 @@ class bitset {
   bitset operator^(const bitset& other) const;
 
   // The number of 1 bits the operation would produce, without storing a result.
-  static siz_t AND_popcount(const bitset& a, const bitset& b);
-  static siz_t OR_popcount(const bitset& a, const bitset& b);
-  static siz_t XOR_popcount(const bitset& a, const bitset& b);
-  static siz_t AND3_popcount(const bitset& a, const bitset& b, const bitset& c);
-  static siz_t MAJ_popcount(const bitset& a, const bitset& b, const bitset& c);
+  static siz_t AND_popcount(operand a, operand b);
+  static siz_t OR_popcount(operand a, operand b);
+  static siz_t XOR_popcount(operand a, operand b);
+  static siz_t AND3_popcount(operand a, operand b, operand c);
+  static siz_t MAJ_popcount(operand a, operand b, operand c);
   // The counts of a & b, a & c, b & c and a & b & c, in one pass.
-  static std::array<siz_t, 4> AND_pairs_popcount(const bitset& a, const bitset& b, const bitset& c);
+  static std::array<siz_t, 4> AND_pairs_popcount(operand a, operand b, operand c);
 
   // The total number of 1 bits of the words in [begin, end).
   static siz_t popcount_range(const bck_t* begin, const bck_t* end);
   // The number of words that hold `size` bits.
   static siz_t count_buckets(siz_t size) { return (size + bits - 1) >> bits_shift; }
+  // Whether the operations on tables of `size` bits share their words among the threads.
+  static bool shared_among_threads(siz_t size);
 
   // The stored word i.
   bck_t data(siz_t i) const { return impl_->data_[i]; }
+  // Where the stored words are (null for an empty handle): tells whether a result reused a record.
+  const bck_t* words() const { return impl_ == nullptr ? nullptr : impl_->data_; }
   // Word i as this handle sees it (bits past the size of the last word included).
   bck_t bucket(siz_t i) const { return impl_->data_[i] ^ inverted_; }
   // Whether both handles share one record.
@@ -150,24 +186,24 @@ class bitset {
   explicit operator std::string() const;
 
  private:
-  bool all_zeros() const { return popcount() == 0; }
-  bool all_ones() const { return popcount() == size(); }
   bool sole_owner() const { return impl_->ref_.load(std::memory_order_acquire) == 1; }
-  // Makes this handle a shared copy of `other` and returns it; with `unchanged`, first tells
-  // whether `other` equals this handle's value.
-  bitset& share(const bitset& other, bool* unchanged = nullptr);
+  // Value equality of two operands of one size (both with records).
+  static bool equal(const operand& a, const operand& b);
   // The shortcuts of XOR, also filling `and_popcount` when given; false when none applies.
-  static bool XOR_shortcut(const bitset& a, const bitset& b, bitset& out, siz_t* and_popcount,
+  static bool XOR_shortcut(const operand& a, const operand& b, bitset& out, siz_t* and_popcount,
                            bool* unchanged);
   // The shortcuts of MAJ, also filling `and_popcounts` when given; false when none applies.
-  static bool MAJ_shortcut(const bitset& a, const bitset& b, const bitset& c, bitset& out,
+  static bool MAJ_shortcut(const operand& a, const operand& b, const operand& c, bitset& out,
                            std::array<siz_t, 4>* and_popcounts, bool* unchanged);
-  // One pass of the kernel `o` over the operands (all of one size), returning its counts. With an
-  // `out`, the result goes into out's record (reused when out solely owns one of the right size,
-  // else new), unmasked, with its count cached; `unchanged`, when given, receives whether the
-  // result equals out's previous value.
-  static std::array<siz_t, 4> pass(bitset_kernels::op o, std::initializer_list<const bitset*> operands,
-                                   bitset* out = nullptr, bool* unchanged = nullptr);
+  // One pass of the kernel `o` over the operands (all of one size), filling `counts` (zeroed, the
+  // kernels' layout). With an `out`, the result goes into out's record (reused when out solely owns
+  // one of the right size, else new), unmasked, with its count cached; `unchanged`, when given,
+  // receives whether the result equals out's previous value.
+  // (Operands go by address: copying them would cost more than the small passes.)
+  static void pass(bitset_kernels::op o, std::initializer_list<const operand*> operands,
+                   std::uint64_t* counts, bitset* out = nullptr, bool* unchanged = nullptr);
+  // The count of a count-only pass of `o`.
+  static std::uint64_t count(bitset_kernels::op o, std::initializer_list<const operand*> operands);
 
   impl* impl_ = nullptr;
   bck_t inverted_ = 0;  // 0, or all ones when this handle sees the complement of the stored words

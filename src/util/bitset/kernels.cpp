@@ -25,21 +25,29 @@ const loop_table& loops_of(level l) {
   return generic_loops;
 }
 
-level& active() {
-  static level current = best_level();
-  return current;
-}
+}  // namespace
 
-std::uint64_t threshold = default_parallel_threshold;
+namespace state {
+// Until start-up has picked the best level, any caller gets the portable loops.
+const loop_table* loops = &generic_loops;
+std::uint64_t parallel_words = default_parallel_threshold;
+}  // namespace state
 
-// Runs the loop over words [0, words) on the calling thread, or split into one contiguous range
-// per thread of the default team when the table is large enough to pay for the parallel region.
-// Only the range that ends the table masks its last word.
-counts_t run_split(loop_fn loop, const operands& x, std::uint64_t words, word_t last_mask) {
-  counts_t totals{};
-  if (words < threshold || omp_get_max_threads() == 1) {
-    loop(x, 0, words, last_mask, totals.data());
-    return totals;
+namespace {
+
+// Picks the best level when the program starts.
+const bool best_level_chosen = [] {
+  use_level(best_level());
+  return true;
+}();
+
+}  // namespace
+
+void run_split(loop_fn loop, const operands& x, std::uint64_t words, word_t last_mask, count_t* totals) {
+  // Nested in another region, or with a team of one, the calling thread does it all.
+  if (omp_get_max_threads() == 1 || omp_in_parallel()) {
+    loop(x, 0, words, last_mask, totals);
+    return;
   }
   // Each thread adds its sums atomically: a reduction clause over several counts would combine
   // them under libgomp's global lock, which costs more than the additions.
@@ -57,17 +65,6 @@ counts_t run_split(loop_fn loop, const operands& x, std::uint64_t words, word_t 
       totals[k] += sums[k];
     }
   }
-  return totals;
-}
-
-}  // namespace
-
-counts_t run(op o, const operands& x, std::uint64_t words, word_t last_mask, bool replace) {
-  unsigned inverted = 0;
-  for (unsigned k = 0; k < 3; ++k) inverted |= (x.mask[k] != 0) << k;
-  const mode m = x.out == nullptr ? mode::count : replace ? mode::replace : mode::store;
-  const loop_fn loop = loops_of(active()).loops[static_cast<unsigned>(o)][static_cast<unsigned>(m)][inverted];
-  return run_split(loop, x, words, last_mask);
 }
 
 void fill_combinations(word_t* const* tables, unsigned inputs) {
@@ -116,15 +113,19 @@ bool supported(level l) {
   return true;
 }
 
-level active_level() { return active(); }
+level active_level() {
+  for (level l : {level::avx512, level::avx2, level::popcnt})
+    if (state::loops == &loops_of(l)) return l;
+  return level::generic;
+}
 
-std::uint64_t parallel_threshold() { return threshold; }
+std::uint64_t parallel_threshold() { return state::parallel_words; }
 
-void use_parallel_threshold(std::uint64_t words) { threshold = words; }
+void use_parallel_threshold(std::uint64_t words) { state::parallel_words = words; }
 
 void use_level(level l) {
   if (!supported(l)) throw std::invalid_argument("This processor cannot run the requested bit-count level.");
-  active() = l;
+  state::loops = &loops_of(l);
 }
 
 }  // namespace bitset_kernels

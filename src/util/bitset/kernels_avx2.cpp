@@ -24,6 +24,11 @@ struct avx2_words {
     return reinterpret_cast<vec>(_mm256_sad_epu8(_mm256_add_epi8(low, high), _mm256_setzero_si256()));
   }
   static word_t count_word(word_t x) { return __builtin_popcountll(x); }
+  static word_t sum(vec x) {
+    const __m256i v = reinterpret_cast<__m256i>(x);
+    const __m128i halves = _mm_add_epi64(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    return _mm_cvtsi128_si64(halves) + _mm_extract_epi64(halves, 1);
+  }
 };
 
 }  // namespace

@@ -20,6 +20,7 @@ struct generic_words {
   using vec = word_t;
   static word_t count(word_t x) { return count_bits(x); }
   static word_t count_word(word_t x) { return count_bits(x); }
+  static word_t sum(word_t x) { return x; }
 };
 
 }  // namespace

@@ -12,6 +12,7 @@ struct popcnt_words {
   using vec = word_t;
   static word_t count(word_t x) { return __builtin_popcountll(x); }
   static word_t count_word(word_t x) { return __builtin_popcountll(x); }
+  static word_t sum(word_t x) { return x; }
 };
 
 }  // namespace

@@ -128,16 +128,23 @@ inline __attribute__((always_inline)) V read(const word_t* p, unsigned k) {
 template <typename Op, mode M>
 inline constexpr unsigned slots = M == mode::replace ? changed_count + 1 : Op::counted;
 
-// One step at word i: V is one word or a vector of words, `bits` counts V's bits lane by lane.
+// One step at word i: V is one word or a vector of words, `bits` counts V's bits lane by lane. With
+// a `valid` mask, the operands (and the word replaced) are ANDed with it first.
 template <typename Op, mode M, unsigned Inverted, typename V, typename Count>
 inline __attribute__((always_inline)) void step(const word_t* const* in, word_t* out, std::uint64_t i, V* acc,
-                                                Count bits) {
+                                                Count bits, const V* valid = nullptr) {
   V w[Op::inputs];
 #pragma GCC unroll 4
-  for (unsigned k = 0; k < Op::inputs; ++k) w[k] = read<Inverted, V>(in[k] + i, k);
+  for (unsigned k = 0; k < Op::inputs; ++k) {
+    w[k] = read<Inverted, V>(in[k] + i, k);
+    if (valid != nullptr) w[k] &= *valid;
+  }
   if constexpr (M != mode::count) {
     const V result = Op::result(w);
-    if constexpr (M == mode::replace) acc[changed_count] += bits(result ^ load<V>(out + i));
+    if constexpr (M == mode::replace) {
+      const V old = valid != nullptr ? load<V>(out + i) & *valid : load<V>(out + i);
+      acc[changed_count] += bits(result ^ old);
+    }
     store(out + i, result);
   }
   V c[Op::counted];
@@ -148,9 +155,12 @@ inline __attribute__((always_inline)) void step(const word_t* const* in, word_t*
 
 // The loop over words [begin, end) for the level `Words`, with the operands of bits set in
 // `Inverted` complemented: `Words::vec` is the word vector it works on, `Words::count` counts a
-// vector's bits per lane and `Words::count_word` a single word's. The operands of word end - 1 are
+// vector's bits per lane, `Words::count_word` a single word's and `Words::sum` adds a vector's
+// lanes. The operands of word end - 1 are
 // ANDed with `end_mask` (every combination maps zeros to zero, so bits outside it come out
-// cleared and uncounted), and so is the word it replaces.
+// cleared and uncounted), and so is the word it replaces. A range of whole vectors (every table of
+// 2^k words, k large enough) ends with a vector whose last lane is masked; any other range ends
+// with single words.
 template <typename Words, typename Op, mode M, unsigned Inverted>
 void loop(const operands& x, std::uint64_t begin, std::uint64_t end, word_t end_mask, count_t* counts) {
   using vec = typename Words::vec;
@@ -164,29 +174,21 @@ void loop(const operands& x, std::uint64_t begin, std::uint64_t end, word_t end_
   vec vacc[filled] = {};
   word_t wacc[filled] = {};
   std::uint64_t i = begin;
-  const std::uint64_t body = end - 1;
-  for (; i + lanes <= body; i += lanes) step<Op, M, Inverted>(in, out, i, vacc, Words::count);
-  for (; i < body; ++i) step<Op, M, Inverted>(in, out, i, wacc, Words::count_word);
-  word_t last[Op::inputs];
-#pragma GCC unroll 4
-  for (unsigned k = 0; k < Op::inputs; ++k) last[k] = read<Inverted, word_t>(in[k] + body, k) & end_mask;
-  if constexpr (M != mode::count) {
-    const word_t result = Op::result(last);
-    if constexpr (M == mode::replace)
-      wacc[changed_count] += Words::count_word(result ^ (out[body] & end_mask));
-    out[body] = result;
-  }
-  word_t c[Op::counted];
-  Op::count(last, c);
-#pragma GCC unroll 4
-  for (unsigned k = 0; k < filled; ++k) {
-    counts[k] += wacc[k] + (k < Op::counted ? Words::count_word(c[k]) : 0);
+  for (; i + lanes < end; i += lanes) step<Op, M, Inverted>(in, out, i, vacc, Words::count);
+  if (i + lanes == end) {
+    vec valid = ~vec{};
     if constexpr (lanes == 1) {
-      counts[k] += vacc[k];
+      valid = end_mask;
     } else {
-      for (std::uint64_t lane = 0; lane < lanes; ++lane) counts[k] += vacc[k][lane];
+      valid[lanes - 1] = end_mask;
     }
+    step<Op, M, Inverted>(in, out, i, vacc, Words::count, &valid);
+  } else {
+    for (; i + 1 < end; ++i) step<Op, M, Inverted>(in, out, i, wacc, Words::count_word);
+    step<Op, M, Inverted>(in, out, i, wacc, Words::count_word, &end_mask);
   }
+#pragma GCC unroll 4
+  for (unsigned k = 0; k < filled; ++k) counts[k] += wacc[k] + Words::sum(vacc[k]);
 }
 
 // The loops of one operation, by inverted operands (bits past its inputs are ignored).

@@ -1,0 +1,241 @@
+#include "simulation/batch_runner.hpp"
+
+#include <algorithm>
+#include <bit>
+
+#include "util/vector.hpp"
+
+namespace simulation {
+
+using operation::arc_t;
+using operation::cmb_t;
+using operation::nid_t;
+using operation::pos_t;
+using operation::tab_t;
+
+namespace {
+
+// Makes `table` share `source`'s storage (a no-op when it already does).
+void share(tab_t& table, const tab_t& source) {
+  if (!table.is(source)) table = source;
+}
+
+constexpr std::uint64_t word_bits = 64;
+
+}  // namespace
+
+void batch_runner::allocate() {
+  const operation::Circuit& circuit = plan_.circuit;
+  state_.allocate(circuit, plan_.config.use_cache);
+  dirty_.assign((circuit.logic_count() + word_bits - 1) / word_bits, 0);
+  counted_until_.assign(circuit.transfer_count(), 0);
+}
+
+void batch_runner::build_tables() {
+  const input_split& split = plan_.split;
+  zero_ = tab_t(split.max_combs);
+  shannon_[0] = zero_;
+  shannon_[1] = ~zero_;
+  std::vector<tab_t> use_inputs(split.use_bits);
+  tab_t::build_combinations(use_inputs, split.use_bits);
+
+  tab_t*** tables = state_.tables();
+  if (plan_.circuit.fixed_count() != 0) *tables[0][0] = zero_;
+  const std::vector<std::uint32_t>& order = plan_.order;
+  const std::uint32_t use_first = split.var_bits, sel_first = split.var_bits + split.use_bits;
+  for (std::uint32_t k = 0; k < split.use_bits; ++k)
+    tables[order[use_first + k]][0]->move_from(use_inputs[k]);
+  for (std::uint32_t j = 0; j < split.sel_bits; ++j)
+    *tables[order[sel_first + j]][0] = shannon_[bit_of(plan_.config.worker, j)];
+}
+
+batch_result batch_runner::run(std::uint64_t batch, bool counted, const progress* timer) {
+  const operation::Circuit& circuit = plan_.circuit;
+  const std::uint64_t gray = plan_.config.use_gray_code ? batch ^ (batch >> 1) : batch;
+  batch_result result;
+  set_sources(gray, result.same_count);
+  started_ = true;
+  last_batch_ = batch;
+  last_gray_ = gray;
+
+  const nid_t dat_count = circuit.data_count(), tra_count = circuit.transfer_count();
+  std::uint64_t changed_ports = 0;
+  nid_t last = dat_count;  // past the last node evaluated
+  for (std::uint64_t w = 0; w < dirty_.size(); ++w) {
+    // Evaluating a node marks readers at later positions only: in this word or a later one.
+    while (dirty_[w] != 0) {
+      const nid_t n = dat_count + static_cast<nid_t>(w * word_bits + std::countr_zero(dirty_[w]));
+      dirty_[w] &= dirty_[w] - 1;
+      changed_ports += evaluate(n);
+      last = n + 1;
+      if (timer != nullptr && timer->out_of_time(batch))
+        return stop_after(n, result.same_count, changed_ports);
+    }
+  }
+  // The batch loop checks the time after every gate, the last one included.
+  if (timer != nullptr && last < tra_count && timer->out_of_time(batch))
+    return stop_after(tra_count - 1, result.same_count, changed_ports);
+  if (state_.same() != nullptr)
+    result.same_count +=
+        plan_.readers.ports_before(tra_count) - plan_.readers.ports_before(dat_count) - changed_ports;
+  counted_ += counted;
+  return result;
+}
+
+void batch_runner::set_sources(std::uint64_t gray, std::uint64_t& same_count) {
+  const input_split& split = plan_.split;
+  const std::vector<std::uint32_t>& order = plan_.order;
+  tab_t*** tables = state_.tables();
+  bool** same = state_.same();
+  // Ports that changed in the last batch hold the same values again unless evaluated anew.
+  for (bool* flag : changed_) *flag = true;
+  changed_.clear();
+  const bool later = started_;
+  if (same != nullptr && plan_.circuit.fixed_count() != 0) {
+    same[0][0] = later;
+    same_count += later;
+  }
+  if (state_.output_counter() != nullptr) state_.reset_output_counters(plan_.readers.arc_counts());
+  for (std::uint32_t i = 0; i < split.var_bits; ++i) {
+    const bool value = bit_of(gray, i);
+    share(*tables[order[i]][0], shannon_[value]);
+    if (same == nullptr) continue;
+    const bool unchanged = later && value == bit_of(last_gray_, i);
+    same[order[i]][0] = unchanged;
+    same_count += unchanged;
+    if (!unchanged) mark_readers(order[i], 0);
+  }
+  if (same == nullptr || !later) {
+    mark_all_gates();  // without the cache, and in a first batch, every gate is evaluated
+    if (same == nullptr) return;
+  }
+  for (std::uint32_t k = split.var_bits; k < order.size(); ++k) same[order[k]][0] = later;
+  if (later) same_count += split.use_bits + split.sel_bits;
+}
+
+void batch_runner::mark_all_gates() {
+  std::fill(dirty_.begin(), dirty_.end(), ~std::uint64_t{0});
+  const std::uint64_t used = plan_.circuit.logic_count() % word_bits;
+  if (used != 0) dirty_.back() = (std::uint64_t{1} << used) - 1;
+}
+
+void batch_runner::mark_readers(nid_t n, pos_t p) {
+  const nid_t dat_count = plan_.circuit.data_count();
+  for (const nid_t reader : plan_.readers.readers(n, p)) {
+    const std::uint64_t gate = reader - dat_count;
+    dirty_[gate / word_bits] |= std::uint64_t{1} << (gate % word_bits);
+  }
+}
+
+std::uint64_t batch_runner::evaluate(nid_t n) {
+  const operation::Node& node = plan_.circuit[n];
+  tab_t*** tables = state_.tables();
+  bool** same = state_.same();
+  if (!spare_.empty()) lend_spare(node, tables[n]);
+  // The last counts stand for every counted batch up to this one; the new ones from this one on
+  // (when it is counted) until the next evaluation.
+  add_counts(n, counted_);
+  node(n, tables, plan_.split.max_combs, state_.local_combs()[n], same, plan_.config.watch_changes);
+  const pos_t ports = node.output_count();
+  if (state_.output_counter() != nullptr) {
+    settle_outputs(n, ports);
+    release_read_tables(node);
+  }
+  std::uint64_t changed_ports = 0;
+  if (same != nullptr)
+    for (pos_t p = 0; p < ports; ++p) {
+      if (same[n][p]) continue;
+      ++changed_ports;
+      changed_.push_back(&same[n][p]);
+      mark_readers(n, p);
+    }
+  return changed_ports;
+}
+
+void batch_runner::add_counts(nid_t n, std::uint64_t upto) {
+  cmb_t* total = state_.combs()[n];
+  if (total == nullptr || counted_until_[n] >= upto) return;
+  const cmb_t* local = state_.local_combs()[n];
+  const std::uint64_t batches = upto - counted_until_[n];
+  const std::uint64_t count = std::uint64_t{1} << plan_.circuit.input_count(n);
+  for (std::uint64_t i = 0; i < count; ++i) total[i] += local[i] * batches;
+  counted_until_[n] = upto;
+}
+
+batch_result batch_runner::stop_after(nid_t last, std::uint64_t same_count, std::uint64_t changed_ports) {
+  const operation::Circuit& circuit = plan_.circuit;
+  const nid_t dat_count = circuit.data_count();
+  for (nid_t n = dat_count; n < circuit.transfer_count(); ++n) add_counts(n, counted_ + (n <= last));
+  stopped_ = true;
+  batch_result result{same_count, true, last - dat_count};
+  if (state_.same() != nullptr)
+    result.same_count +=
+        plan_.readers.ports_before(last + 1) - plan_.readers.ports_before(dat_count) - changed_ports;
+  return result;
+}
+
+void batch_runner::finish_counts() {
+  if (stopped_) return;
+  for (nid_t n = plan_.circuit.data_count(); n < plan_.circuit.transfer_count(); ++n) add_counts(n, counted_);
+}
+
+void batch_runner::add_totals_to(batch_runner& totals) const {
+  const operation::Circuit& circuit = plan_.circuit;
+  for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
+    const cmb_t* mine = state_.combs()[n];
+    if (mine == nullptr) continue;
+    cmb_t* sum = totals.state_.combs()[n];
+    for (std::uint64_t i = 0; i < (std::uint64_t{1} << circuit.input_count(n)); ++i) sum[i] += mine[i];
+  }
+}
+
+void batch_runner::settle_outputs(nid_t n, pos_t ports) {
+  tab_t** own = state_.tables()[n];
+  for (pos_t p = 0; p < ports; ++p) {
+    const std::uint64_t ones = own[p]->popcount();
+    if (ones != 0 && ones != plan_.split.max_combs) continue;
+    const tab_t& constant = shannon_[ones != 0];
+    if (own[p]->is(constant)) continue;
+    recycle(*own[p]);
+    *own[p] = constant;
+  }
+}
+
+void batch_runner::release_read_tables(const operation::Node& node) {
+  nid_t** counter = state_.output_counter();
+  tab_t*** tables = state_.tables();
+  for (const arc_t& arc : node.inputs()) {
+    const auto [m, p, inverted] = arc;
+    if (m >= plan_.circuit.data_count() && --counter[m][p] == 0) recycle(*tables[m][p]);
+  }
+}
+
+void batch_runner::recycle(tab_t& table) {
+  if (table.size() != 0 && !table.same_impl(zero_)) {
+    spare_.emplace_back().move_from(table);
+  } else {
+    table.free();
+  }
+}
+
+void batch_runner::lend_spare(const operation::Node& node, tab_t** own) {
+  // The port the gate computes: none for a wire, port 1 of a recycling gate, else port 0.
+  if (node.gate() == operation::gates::WIRE) return;
+  tab_t& computed = *own[node.output_count() > 1 ? 1 : 0];
+  if (computed.size() != 0) return;
+  computed.move_from(spare_.back());
+  spare_.pop_back();
+}
+
+void batch_runner::free() {
+  state_.free();
+  util::vector::real_clear(spare_);
+  util::vector::real_clear(dirty_);
+  util::vector::real_clear(changed_);
+  util::vector::real_clear(counted_until_);
+  zero_.free();
+  shannon_[0].free();
+  shannon_[1].free();
+}
+
+}  // namespace simulation
