@@ -31,9 +31,10 @@ struct batch_result {
 };
 
 // One copy of the simulation's tables and counters, which evaluates batches in any order: a
-// batch reproduces exactly what the batch loop would find, provided the copy ran the batch before
-// it last (otherwise the batch must run uncounted, to bring the tables there first); batch 0, which
-// follows none, must be the first batch the copy runs.
+// batch reproduces exactly what the batch loop would find. With the cache this needs the copy to
+// have run the batch before it last (otherwise that batch must first run uncounted, to bring the
+// tables there), or batch 0 to be the first batch the copy runs; without the cache every batch
+// evaluates every gate from the inputs alone, so any order works.
 //
 // Within a batch only the gates that can see a change are evaluated, in position order: the
 // readers of the var input that changed, then the readers of every output that changed. A gate
