@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bdd/engine.hpp"
 #include "fullsim/command_line.hpp"
 #include "fullsim/input_order.hpp"
 #include "fullsim/phase.hpp"
@@ -68,6 +69,24 @@ void simulate(const params& args, const operation::Circuit& circ, const std::vec
   engine.free_memory();
 }
 
+// Counts with decision diagrams, from "building structures" to "freeing memory", and writes the
+// result files. The sel inputs come from "-input-sort" (by default "reach"), as in the enumeration,
+// so that both methods' workers share the input space alike; the diagrams' variables follow
+// "-input-sort" when it is given, else the breadth-first order from the outputs.
+void count_symbolically(const params& args, const operation::Circuit& circ, const std::vector<nid_t>& ranks,
+                        const simulation::settings& config) {
+  symbolic::input_orders orders;
+  const bool sort_given = args.is_set("-input-sort");
+  if (config.sel_bits != 0 || sort_given) orders.split = fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort"));
+  orders.variables = sort_given ? orders.split : fullsim::breadth_first_order(circ);
+  symbolic::engine engine(circ, std::move(orders), fullsim::level_count(ranks), config);
+  engine.build_structures();
+  engine.apply_limits();
+  engine.count();
+  engine.write_results(result_files(args));
+  engine.free_memory();
+}
+
 void save_full_time(const params& args, double seconds) {
   if (args.is_set("-save-full-time"))
     util::write_file(args.get<fs::path>("-save-full-time"), util::string::fromf(seconds, 18) + '\n');
@@ -84,14 +103,19 @@ int main(int argc, char** argv) {
     if (!fullsim::within_size_limits(args, circ, std::cerr)) return util::exit_status::size_limit;
     const bool evaluate = !args.get<bool>("-no-eval");
     const simulation::settings config = fullsim::simulation_settings(args);
-    // A worker past the last share, or a split the 64-bit counts cannot hold, is refused now.
-    if (evaluate) simulation::split_inputs(circ.input_count(), config);
+    const bool symbolic = args.get_ref("-method") == "bdd";
+    // A worker past the last share, or an enumeration the 64-bit counts cannot hold, is refused now.
+    if (evaluate && symbolic) simulation::worker_sel_bits(circ.input_count(), config);
+    if (evaluate && !symbolic) simulation::split_inputs(circ.input_count(), config);
     sort_circuit(circ);
     const std::vector<nid_t> ranks = circ.get_ranks();
     fullsim::save_statistics(args, circ, ranks);
     if (!evaluate) return util::exit_status::success;
-    std::vector<nid_t> order = fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort"));
-    simulate(args, circ, ranks, std::move(order), config);
+    if (symbolic) {
+      count_symbolically(args, circ, ranks, config);
+    } else {
+      simulate(args, circ, ranks, fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort")), config);
+    }
     save_full_time(args, run.elapsed());
     run.end_last();
     return util::exit_status::success;

@@ -61,11 +61,16 @@ params parse_args(int argc, const char* const* argv) {
   value("-limit-memory", "", "address-space limit of the process in bytes");
   value("-limit-time", "", "simulation time limit in seconds");
   flag("-predict-time", "stop early when the predicted time exceeds three times -limit-time");
-  value("-input-sort", "reach", "input order: by index, by the nodes each reaches, or by fan-out",
-        {"no", "reach", "fanouts"});
+  value("-input-sort", "reach",
+        "input order: by index, by the nodes each reaches, by fan-out, or depth- or breadth-first from the "
+        "outputs (with -method bdd also the diagrams' variable order, by default breadth)",
+        {"no", "reach", "fanouts", "depth", "breadth"});
   value("-use-bits", "", "inputs simulated bit-parallel in one batch (default: all)");
   value("-sel-bits", "0", "inputs fixed by the worker number (2^N workers share the job)");
   value("-worker", "0", "this worker's number, from 0 to 2^sel-bits - 1");
+  value("-method", "enumerate",
+        "how to count: enumerate the input assignments, or count exactly with decision diagrams (bdd)",
+        {"enumerate", "bdd"});
   value("-print-every", "10000", "batches between progress lines; 0: no progress or summary");
   return parser.parse(static_cast<std::uint64_t>(argc), argv);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
+#include <utility>
 
 #include "fullsim/phase.hpp"
 #include "reach.hpp"
@@ -45,6 +46,58 @@ void fanout_sort(const Circuit& circ, std::vector<nid_t>& order) {
   sort_by_key(order, fanouts);
 }
 
+std::vector<nid_t> depth_first_order(const Circuit& circ) {
+  const nid_t fix_count = circ.fixed_count();
+  std::vector<nid_t> order;
+  order.reserve(circ.input_count());
+  std::vector<bool> visited(circ.size(), false);
+  // The pending nodes, each with the next input port to follow.
+  std::vector<std::pair<nid_t, operation::pos_t>> stack;
+  for (nid_t output = circ.transfer_count(); output < circ.size(); ++output) {
+    stack.emplace_back(output, 0);
+    visited[output] = true;
+    while (!stack.empty()) {
+      auto& [n, port] = stack.back();
+      if (port == circ.input_count(n)) {
+        stack.pop_back();
+        continue;
+      }
+      const auto& [source, source_port, inverted] = circ[n].get_input(port++);
+      if (visited[source]) continue;
+      visited[source] = true;
+      if (circ.gate(source) == operation::gates::I) order.push_back(source - fix_count);
+      stack.emplace_back(source, 0);
+    }
+  }
+  for (nid_t k = 0; k < circ.input_count(); ++k)
+    if (!visited[fix_count + k]) order.push_back(k);
+  return order;
+}
+
+std::vector<nid_t> breadth_first_order(const Circuit& circ) {
+  const nid_t fix_count = circ.fixed_count();
+  std::vector<nid_t> order;
+  order.reserve(circ.input_count());
+  std::vector<bool> visited(circ.size(), false);
+  std::vector<nid_t> queue;
+  queue.reserve(circ.size());
+  for (nid_t output = circ.size(); output-- > circ.transfer_count();) {
+    queue.push_back(output);
+    visited[output] = true;
+  }
+  for (std::size_t next = 0; next < queue.size(); ++next) {
+    for (const auto& [source, port, inverted] : circ[queue[next]].inputs()) {
+      if (visited[source]) continue;
+      visited[source] = true;
+      if (circ.gate(source) == operation::gates::I) order.push_back(source - fix_count);
+      queue.push_back(source);
+    }
+  }
+  for (nid_t k = 0; k < circ.input_count(); ++k)
+    if (!visited[fix_count + k]) order.push_back(k);
+  return order;
+}
+
 std::vector<nid_t> order_inputs(const Circuit& circ, const std::vector<nid_t>& ranks, std::string_view method,
                                 std::ostream& out) {
   std::vector<nid_t> order(circ.input_count());
@@ -55,6 +108,10 @@ std::vector<nid_t> order_inputs(const Circuit& circ, const std::vector<nid_t>& r
     finding.end();
   } else if (method == "fanouts") {
     fanout_sort(circ, order);
+  } else if (method == "depth") {
+    order = depth_first_order(circ);
+  } else if (method == "breadth") {
+    order = breadth_first_order(circ);
   } else if (method != "no") {
     throw std::invalid_argument(util::string::concat("Unknown input order `", method, "`."));
   }

@@ -51,6 +51,9 @@ class Gate {
   // The number of input ports.
   pos_t input_count() const { return impl_->inp_count_; }
 
+  // The output combination that input combination `i` (below 2^n) produces: the gate's truth table.
+  pos_t output_combination(std::uint64_t i) const { return impl_->out_map_[i]; }
+
   // Whether this gate is one of the given gates.
   template <typename... Gates>
   bool in(const Gates&... gates) const {

@@ -21,11 +21,16 @@ std::uint64_t sel_bits_needed(std::uint64_t inp_count, std::uint64_t use_asked) 
 
 }  // namespace
 
+std::uint32_t worker_sel_bits(operation::nid_t inp_count, const settings& config) {
+  const std::uint32_t sel_bits = std::min<std::uint32_t>(config.sel_bits, inp_count);
+  if (sel_bits < 64 && config.worker >> sel_bits != 0)
+    throw worker_out_of_range(config.worker, sel_bits, config.sel_bits);
+  return sel_bits;
+}
+
 input_split split_inputs(operation::nid_t inp_count, const settings& config) {
   input_split split;
-  split.sel_bits = std::min<std::uint32_t>(config.sel_bits, inp_count);
-  if (split.sel_bits < 64 && config.worker >> split.sel_bits != 0)
-    throw worker_out_of_range(config.worker, split.sel_bits, config.sel_bits);
+  split.sel_bits = worker_sel_bits(inp_count, config);
   const std::uint32_t rest = inp_count - split.sel_bits;
   split.use_bits = std::min(config.use_bits.value_or(inp_count), rest);
   split.var_bits = rest - split.use_bits;

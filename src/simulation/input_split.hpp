@@ -19,6 +19,10 @@ struct input_split {
   bool operator==(const input_split&) const = default;
 };
 
+// The number of sel inputs: "-sel-bits" capped at the input count. Throws `worker_out_of_range`
+// when the worker number is not below 2^sel_bits.
+std::uint32_t worker_sel_bits(operation::nid_t inp_count, const settings& config);
+
 // The split of `inp_count` inputs under the settings: sel bits are "-sel-bits" capped at the
 // input count, use bits "-use-bits" (default: all the rest) capped at what is left, var bits the
 // rest. Throws `worker_out_of_range` when the worker number is not below 2^sel_bits and

@@ -10,15 +10,10 @@
 
 namespace simulation {
 
-namespace {
-
-// A byte count in its binary unit: value with `decimals` decimals, a blank, the symbol and "B".
 std::string bytes_text(std::uint64_t bytes, std::uint64_t decimals) {
   const auto [value, symbol, name] = util::unit::binary(bytes);
   return util::string::concat(util::string::fromf(value, decimals), " ", symbol, "B");
 }
-
-}  // namespace
 
 progress::progress(const settings& config, std::uint64_t max_batch, std::ostream& out)
     : out_(out),

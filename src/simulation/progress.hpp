@@ -11,6 +11,9 @@
 
 namespace simulation {
 
+// A byte count in its binary unit: value with `decimals` decimals, a blank, the symbol and "B".
+std::string bytes_text(std::uint64_t bytes, std::uint64_t decimals);
+
 // What the simulation reports while it runs and when it ends: the time checks made after every
 // gate, the progress line rewritten in place after batches, and the closing summary line.
 class progress {

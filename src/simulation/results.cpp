@@ -1,11 +1,9 @@
 #include "simulation/results.hpp"
 
+#include <cstddef>
 #include <span>
-#include <sstream>
 
-#include "count_file.hpp"
 #include "util/output_file.hpp"
-#include "util/printer.hpp"
 #include "util/resources.hpp"
 #include "util/string.hpp"
 
@@ -16,19 +14,13 @@ using operation::nid_t;
 using util::string::concat;
 
 std::string count_file_text(const operation::Circuit& circuit, const cmb_t* const* combs) {
-  std::ostringstream text;
-  text << count_file_header << '\n';
-  for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
-    if (combs[n] == nullptr) continue;
-    const std::span<const cmb_t> counts(combs[n], std::size_t{1} << circuit.input_count(n));
-    text << circuit.name(n) << ',' << circuit.gate_name(n) << ',' << util::printer(counts).sep(" ") << '\n';
-  }
-  return text.str();
+  return count_file_text(circuit, [&](nid_t n) {
+    if (combs[n] == nullptr) return std::span<const cmb_t>();
+    return std::span<const cmb_t>(combs[n], std::size_t{1} << circuit.input_count(n));
+  });
 }
 
-void write_result_files(const result_files& files, const operation::Circuit& circuit,
-                        const cmb_t* const* combs, const outcome& run) {
-  if (files.counts) util::write_file(*files.counts, count_file_text(circuit, combs));
+void write_run_files(const result_files& files, const outcome& run) {
   if (files.status) util::write_file(*files.status, concat(run.status(), '\n'));
   if (files.progress)
     util::write_file(*files.progress, concat(run.batch_iter, " / ", run.max_batch, '\n', run.gate_iter, " / ",
@@ -36,6 +28,12 @@ void write_result_files(const result_files& files, const operation::Circuit& cir
   if (files.time) util::write_file(*files.time, concat(util::string::fromf(run.time_elapsed, 18), '\n'));
   if (files.memory) util::write_file(*files.memory, concat(util::rss::peak(), '\n'));
   if (files.same) util::write_file(*files.same, concat(run.same_count, '\n'));
+}
+
+void write_result_files(const result_files& files, const operation::Circuit& circuit,
+                        const cmb_t* const* combs, const outcome& run) {
+  if (files.counts) util::write_file(*files.counts, count_file_text(circuit, combs));
+  write_run_files(files, run);
 }
 
 }  // namespace simulation

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <span>
+#include <sstream>
 #include <string>
 
+#include "count_file.hpp"
 #include "operation/circuit.hpp"
 #include "simulation/outcome.hpp"
+#include "util/printer.hpp"
 
 namespace simulation {
 
@@ -19,10 +24,29 @@ struct result_files {
   std::optional<std::filesystem::path> same;      // "-save-same": unchanged tables found
 };
 
-// The count file: the header "name,gate,combinations", then for every logic node with counters
-// (combs[n] not null), in position order, its name, its gate's name and its 2^k counts separated by
-// blanks. A run stopped by its time limit writes the same header: its status file tells.
+// The count file: the header "name,gate,combinations", then for every logic node that has counts,
+// in position order, its name, its gate's name and its 2^k counts separated by blanks.
+// `counts_of(n)` gives node n's counts as a span of numbers that stream as decimals (any width),
+// empty when the node has no row. Every counting method writes its file through this one.
+template <typename CountsOf>
+std::string count_file_text(const operation::Circuit& circuit, const CountsOf& counts_of) {
+  std::ostringstream text;
+  text << count_file_header << '\n';
+  for (operation::nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
+    const auto counts = counts_of(n);
+    if (counts.empty()) continue;
+    text << circuit.name(n) << ',' << circuit.gate_name(n) << ',' << util::printer(counts).sep(" ") << '\n';
+  }
+  return text.str();
+}
+
+// The count file of the enumeration's totals: combs[n] (2^k counts) for every logic node with
+// counters, none for null entries. A run stopped by its time limit writes the same header: its
+// status file tells.
 std::string count_file_text(const operation::Circuit& circuit, const operation::cmb_t* const* combs);
+
+// Writes the run files asked for, in the order status, progress, time, memory, same.
+void write_run_files(const result_files& files, const outcome& run);
 
 // Writes the files asked for, in the order counts, status, progress, time, memory, same.
 void write_result_files(const result_files& files, const operation::Circuit& circuit,
