@@ -34,23 +34,25 @@ void check_library() {
   if (pending_error != 0) throw diagrams_exhausted(bdd_errstring(pending_error));
 }
 
-// Node table sizes: the library grows the table by at most this many nodes at a time.
-constexpr int initial_nodes = 1 << 16;
+// The library grows the table by at most this many nodes at a time.
 constexpr int largest_increase = 1 << 24;
+
+int table_nodes(std::uint64_t nodes) {
+  return static_cast<int>(std::clamp<std::uint64_t>(nodes, 2, static_cast<std::uint64_t>(INT_MAX)));
+}
 constexpr int cache_ratio = 2;  // table nodes per operation-cache entry
 
 }  // namespace
 
 diagrams_exhausted::~diagrams_exhausted() = default;
 
-diagram_session::diagram_session(std::uint32_t variables, std::uint64_t max_nodes, bool reorder)
-    : variables_(variables) {
+diagram_session::diagram_session(std::uint32_t variables, table_size nodes, bool reorder) : variables_(variables) {
   if (session_open) throw std::logic_error("A decision diagram session is already open.");
   if (library_broken) throw diagrams_exhausted(bdd_errstring(BDD_MEMORY));
   pending_error = 0;
   bdd_error_hook(record_error);
-  const int max_table = max_nodes < static_cast<std::uint64_t>(INT_MAX) ? static_cast<int>(max_nodes) : INT_MAX;
-  const int initial = std::min(initial_nodes, std::max(max_table, 2));
+  const int max_table = table_nodes(nodes.largest);
+  const int initial = std::min(table_nodes(nodes.initial), max_table);
   if (bdd_init(initial, initial / cache_ratio) < 0) {
     const int code = pending_error != 0 ? pending_error : BDD_MEMORY;
     throw diagrams_exhausted(bdd_errstring(code));

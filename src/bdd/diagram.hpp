@@ -17,14 +17,20 @@ class diagrams_exhausted : public std::runtime_error {
   ~diagrams_exhausted() override;
 };
 
+// How many nodes the table starts with and may grow to. A large start saves garbage collections,
+// each of which empties the operation caches.
+struct table_size {
+  std::uint64_t initial;
+  std::uint64_t largest;
+};
+
 // The library's node table, open from construction to destruction, with `variables` variables
-// (variable k starts at level k; sifting moves them while diagrams are built) and room for at
-// most `max_nodes` nodes. Library errors are recorded instead of ending the process, and every
+// (variable k starts at level k; with `reorder`, sifting moves them while diagrams are built). Library errors are recorded instead of ending the process, and every
 // operation that met one throws `diagrams_exhausted`. Only one session may be open at a time;
 // after running out of memory the library cannot be opened again in this process.
 class diagram_session {
  public:
-  diagram_session(std::uint32_t variables, std::uint64_t max_nodes, bool reorder);
+  diagram_session(std::uint32_t variables, table_size nodes, bool reorder);
   diagram_session(const diagram_session&) = delete;
   diagram_session& operator=(const diagram_session&) = delete;
   ~diagram_session();

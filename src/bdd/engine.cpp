@@ -152,7 +152,9 @@ void engine::count() {
   start_ = util::wall_seconds();
   eta_ = util::eta<double>(1, 0.0);
   const util::phase phase("simulation", separator, out_);
-  session_.emplace(variables_, max_nodes_, true);
+  // A table in proportion to the circuit, up to a million nodes (about 50 MiB with its caches).
+  const std::uint64_t initial = std::clamp<std::uint64_t>(std::uint64_t{512} * circuit_.logic_count(), 1 << 16, 1 << 20);
+  session_.emplace(variables_, table_size{initial, max_nodes_}, true);
   counter_.emplace(variables_);
   build_sources();
   const std::uint64_t gates = circuit_.logic_count();

@@ -26,7 +26,7 @@ bool satisfies(const diagram& f, std::uint64_t bits) {
 // satisfying assignments, also for diagrams that skip levels.
 TEST(ModelCounter, CountsEqualCheckingEveryAssignment) {
   constexpr std::uint32_t variables = 6;
-  symbolic::diagram_session session(variables, 1 << 20, false);
+  symbolic::diagram_session session(variables, {1 << 16, 1 << 20}, false);
   symbolic::model_counter counter(variables);
   std::mt19937 random(3);
   for (int round = 0; round < 200; ++round) {
@@ -46,7 +46,7 @@ TEST(ModelCounter, CountsEqualCheckingEveryAssignment) {
 
 TEST(ModelCounter, CountsOfManyVariablesAreExact) {
   constexpr std::uint32_t variables = 200;
-  symbolic::diagram_session session(variables, 1 << 20, true);
+  symbolic::diagram_session session(variables, {1 << 16, 1 << 20}, true);
   symbolic::model_counter counter(variables);
   diagram all_true = diagram::constant(true);
   for (std::uint32_t v = 0; v < variables; v += 2) all_true = conjunction(all_true, diagram::variable(v));
@@ -59,7 +59,7 @@ TEST(ModelCounter, CountsOfManyVariablesAreExact) {
 // of checking the 2^3 assignments.
 TEST(GateCounts, EveryKindAndInversionFollowsTheTruthTable) {
   constexpr std::uint32_t variables = 3;
-  symbolic::diagram_session session(variables, 1 << 20, false);
+  symbolic::diagram_session session(variables, {1 << 16, 1 << 20}, false);
   symbolic::model_counter counter(variables);
   const count_t all = count_t(1) << variables;
   for (operation::gid_t id = 0; id < operation::gates::count; ++id) {
@@ -97,7 +97,7 @@ TEST(GateCounts, EveryKindAndInversionFollowsTheTruthTable) {
 // A node table that runs full ends the building with an exception, not the process.
 TEST(DiagramSession, AFullNodeTableThrows) {
   constexpr std::uint32_t variables = 40;
-  symbolic::diagram_session session(variables, 3000, false);
+  symbolic::diagram_session session(variables, {3000, 3000}, false);
   diagram f = diagram::constant(false);
   auto grow = [&] {
     for (std::uint32_t v = 0; v < variables / 2; ++v)
