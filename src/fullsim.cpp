@@ -77,7 +77,8 @@ void count_symbolically(const params& args, const operation::Circuit& circ, cons
                         const simulation::settings& config) {
   symbolic::input_orders orders;
   const bool sort_given = args.is_set("-input-sort");
-  if (config.sel_bits != 0 || sort_given) orders.split = fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort"));
+  if (config.sel_bits != 0 || sort_given)
+    orders.split = fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort"));
   orders.variables = sort_given ? orders.split : fullsim::breadth_first_order(circ);
   symbolic::engine engine(circ, std::move(orders), fullsim::level_count(ranks), config);
   engine.build_structures();

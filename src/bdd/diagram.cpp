@@ -46,7 +46,8 @@ constexpr int cache_ratio = 2;  // table nodes per operation-cache entry
 
 diagrams_exhausted::~diagrams_exhausted() = default;
 
-diagram_session::diagram_session(std::uint32_t variables, table_size nodes, bool reorder) : variables_(variables) {
+diagram_session::diagram_session(std::uint32_t variables, table_size nodes, bool reorder)
+    : variables_(variables) {
   if (session_open) throw std::logic_error("A decision diagram session is already open.");
   if (library_broken) throw diagrams_exhausted(bdd_errstring(BDD_MEMORY));
   pending_error = 0;

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 // Binary decision diagrams over the primary inputs, kept by the BuDDy library. The library has one
 // node table per process: one `diagram_session` opens it and every `diagram` lives inside it.
@@ -25,9 +25,10 @@ struct table_size {
 };
 
 // The library's node table, open from construction to destruction, with `variables` variables
-// (variable k starts at level k; with `reorder`, sifting moves them while diagrams are built). Library errors are recorded instead of ending the process, and every
-// operation that met one throws `diagrams_exhausted`. Only one session may be open at a time;
-// after running out of memory the library cannot be opened again in this process.
+// (variable k starts at level k; with `reorder`, sifting moves them while diagrams are built). Library errors
+// are recorded instead of ending the process, and every operation that met one throws `diagrams_exhausted`.
+// Only one session may be open at a time; after running out of memory the library cannot be opened again in
+// this process.
 class diagram_session {
  public:
   diagram_session(std::uint32_t variables, table_size nodes, bool reorder);

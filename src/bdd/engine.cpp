@@ -35,8 +35,8 @@ constexpr double line_interval = 1.0;
 
 diagrams_too_large::diagrams_too_large(std::string_view reason, std::string_view gate,
                                        std::uint64_t gate_number, std::uint64_t gates)
-    : std::runtime_error(concat("The decision diagrams outgrew the memory at gate `", gate, "` (", gate_number,
-                                " of ", gates, "): ", reason,
+    : std::runtime_error(concat("The decision diagrams outgrew the memory at gate `", gate, "` (",
+                                gate_number, " of ", gates, "): ", reason,
                                 ". Count this circuit by enumeration ('-method enumerate', split among "
                                 "workers with '-sel-bits'), or estimate it by sampling ('-samples').")) {}
 
@@ -80,7 +80,8 @@ void engine::print_summary() const {
   out_ << "sel bits (" << sel_bits_ << ") : ";
   for (std::uint32_t j = 0; j < sel_bits_; ++j) {
     const std::uint32_t input = orders_.split[circuit_.input_count() - sel_bits_ + j];
-    out_ << circuit_.name(circuit_.fixed_count() + input) << " = " << simulation::bit_of(config_.worker, j) << ' ';
+    out_ << circuit_.name(circuit_.fixed_count() + input) << " = " << simulation::bit_of(config_.worker, j)
+         << ' ';
   }
   out_ << "\n\n";
 }
@@ -127,7 +128,8 @@ void engine::build_gate(nid_t n) {
     inputs.push_back({&ports_[source][port].function, nullptr, inverted});
   if (!node.reversible()) {
     std::size_t k = 0;
-    for (const auto& [source, port, inverted] : node.inputs()) inputs[k++].models = &models_of(ports_[source][port]);
+    for (const auto& [source, port, inverted] : node.inputs())
+      inputs[k++].models = &models_of(ports_[source][port]);
     const std::vector<count_t> counts = combination_counts(inputs, all_, *counter_);
     counts_[n].assign(counts.begin(), counts.end());
   }
@@ -153,7 +155,8 @@ void engine::count() {
   eta_ = util::eta<double>(1, 0.0);
   const util::phase phase("simulation", separator, out_);
   // A table in proportion to the circuit, up to a million nodes (about 50 MiB with its caches).
-  const std::uint64_t initial = std::clamp<std::uint64_t>(std::uint64_t{512} * circuit_.logic_count(), 1 << 16, 1 << 20);
+  const std::uint64_t initial =
+      std::clamp<std::uint64_t>(std::uint64_t{512} * circuit_.logic_count(), 1 << 16, 1 << 20);
   session_.emplace(variables_, table_size{initial, max_nodes_}, true);
   counter_.emplace(variables_);
   build_sources();
@@ -186,7 +189,8 @@ void engine::count() {
   outcome_.time_elapsed = seconds();
   if (config_.print_every != 0)
     out_ << '\n'
-         << "simulation: nodes = " << peak_nodes_ << ", memory = " << simulation::bytes_text(util::rss::peak(), 5)
+         << "simulation: nodes = " << peak_nodes_
+         << ", memory = " << simulation::bytes_text(util::rss::peak(), 5)
          << ", time = " << fromf(outcome_.time_elapsed, 5) << "s, status = " << outcome_.status() << "\n\n"
          << std::flush;
 }
@@ -195,7 +199,8 @@ void engine::progress_line(std::uint64_t done) {
   if (config_.print_every == 0) return;
   const std::uint64_t gates = circuit_.logic_count();
   const double now = seconds();
-  if (done != gates && done != 1 && done % config_.print_every != 0 && now - last_line_ < line_interval) return;
+  if (done != gates && done != 1 && done % config_.print_every != 0 && now - last_line_ < line_interval)
+    return;
   last_line_ = now;
   out_ << concat("\r\x1b[K", done, " / ", gates, ": nodes = ", session_->nodes_in_use(),
                  ", memory = ", simulation::bytes_text(util::rss::current(), 3), ", time = ", fromf(now, 3),
@@ -205,7 +210,8 @@ void engine::progress_line(std::uint64_t done) {
 
 void engine::write_results(const simulation::result_files& files) const {
   if (files.counts && !outcome_.out_of_time)
-    util::write_file(*files.counts, simulation::count_file_text(circuit_, [&](nid_t n) { return counts(n); }));
+    util::write_file(*files.counts,
+                     simulation::count_file_text(circuit_, [&](nid_t n) { return counts(n); }));
   simulation::write_run_files(files, outcome_);
 }
 

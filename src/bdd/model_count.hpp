@@ -1,11 +1,10 @@
 #pragma once
 
 #include <algorithm>
+#include <boost/multiprecision/gmp.hpp>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-#include <boost/multiprecision/gmp.hpp>
 
 #include "bdd/diagram.hpp"
 

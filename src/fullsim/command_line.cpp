@@ -71,7 +71,8 @@ params parse_args(int argc, const char* const* argv) {
   value("-method", "enumerate",
         "how to count: enumerate the input assignments, or count exactly with decision diagrams (bdd)",
         {"enumerate", "bdd"});
-  value("-print-every", "10000", "batches (-method bdd: gates) between progress lines; 0: no progress or summary");
+  value("-print-every", "10000",
+        "batches (-method bdd: gates) between progress lines; 0: no progress or summary");
   return parser.parse(static_cast<std::uint64_t>(argc), argv);
 }
 

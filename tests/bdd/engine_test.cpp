@@ -17,7 +17,8 @@ using operation::nid_t;
 using symbolic::count_t;
 
 // Node n's counts from a symbolic run, as numbers the reference can be compared with.
-std::vector<std::vector<operation::cmb_t>> symbolic_counts(const Circuit& circuit, symbolic::input_orders orders,
+std::vector<std::vector<operation::cmb_t>> symbolic_counts(const Circuit& circuit,
+                                                           symbolic::input_orders orders,
                                                            const simulation::settings& config) {
   std::ostringstream console;
   symbolic::engine engine(circuit, std::move(orders), circuit.get_ranks().size() - 3, config, console);
@@ -43,8 +44,8 @@ std::vector<std::uint32_t> shuffled_inputs(const Circuit& circuit, std::mt19937&
 TEST(SymbolicEngine, CountsEqualEvaluatingEveryAssignment) {
   std::mt19937 random(17);
   for (int round = 0; round < 60; ++round) {
-    const Circuit circuit =
-        circuit_text::parse(reference::random_circuit(random, random() % 9, 1 + random() % 40, round % 2 == 0));
+    const Circuit circuit = circuit_text::parse(
+        reference::random_circuit(random, random() % 9, 1 + random() % 40, round % 2 == 0));
     symbolic::input_orders orders{shuffled_inputs(circuit, random), shuffled_inputs(circuit, random)};
     simulation::settings config;
     config.print_every = round % 3;
@@ -68,7 +69,8 @@ TEST(SymbolicEngine, CountsBeyond64BitsFollowTheClosedForm) {
   for (const std::string kind : {"AND", "XOR"})
     for (int k = 1; k < width; ++k) {
       const std::string previous = k == 1 ? "x0_0" : kind + std::to_string(k - 1) + "_0";
-      lines.push_back(kind + std::to_string(k) + " = " + kind + "( " + previous + " , x" + std::to_string(k) + "_0 )");
+      lines.push_back(kind + std::to_string(k) + " = " + kind + "( " + previous + " , x" + std::to_string(k) +
+                      "_0 )");
     }
   lines.push_back("o = O( AND99_0 )");
   lines.push_back("p = O( XOR99_0 )");
@@ -93,14 +95,15 @@ TEST(SymbolicEngine, CountsBeyond64BitsFollowTheClosedForm) {
     }
     const int k = std::stoi(name.substr(3));  // the chain so far is 1 in 2^(width - k) of 2^width
     const count_t chain_true = count_t(1) << (width - k);
-    EXPECT_EQ(counts[3], chain_true / 2) << name;             // chain and x_k both 1
-    EXPECT_EQ(counts[2], chain_true / 2) << name;             // chain 1, x_k 0
-    EXPECT_EQ(counts[1], (all - chain_true) / 2) << name;     // chain 0, x_k 1
+    EXPECT_EQ(counts[3], chain_true / 2) << name;          // chain and x_k both 1
+    EXPECT_EQ(counts[2], chain_true / 2) << name;          // chain 1, x_k 0
+    EXPECT_EQ(counts[1], (all - chain_true) / 2) << name;  // chain 0, x_k 1
     EXPECT_EQ(counts[0], (all - chain_true) / 2) << name;
   }
   std::ostringstream expected_first;
   expected_first << "AND1,AND," << all / 4 << ' ' << all / 4 << ' ' << all / 4 << ' ' << all / 4;
-  EXPECT_NE(simulation::count_file_text(circuit, [&](nid_t n) { return engine.counts(n); }).find(expected_first.str()),
+  EXPECT_NE(simulation::count_file_text(circuit, [&](nid_t n) { return engine.counts(n); })
+                .find(expected_first.str()),
             std::string::npos);
   engine.free_memory();
 }
@@ -115,8 +118,8 @@ TEST(SymbolicEngine, RefusesAWorkerPastTheLastShare) {
 
 // After a time stop the run reports the gate reached and writes no count file.
 TEST(SymbolicEngine, TimeLimitStopsAfterTheFirstGate) {
-  const Circuit circuit = circuit_text::parse(
-      {"a = I", "b = I", "g = AND( a_0 , b_0 )", "h = XOR( g_0 , b_0 )", "o = O( h_0 )"});
+  const Circuit circuit =
+      circuit_text::parse({"a = I", "b = I", "g = AND( a_0 , b_0 )", "h = XOR( g_0 , b_0 )", "o = O( h_0 )"});
   simulation::settings config;
   config.time_limit = 0;
   config.print_every = 0;

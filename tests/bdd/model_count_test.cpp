@@ -101,7 +101,8 @@ TEST(DiagramSession, AFullNodeTableThrows) {
   diagram f = diagram::constant(false);
   auto grow = [&] {
     for (std::uint32_t v = 0; v < variables / 2; ++v)
-      f = negation(conjunction(negation(f), negation(conjunction(diagram::variable(v), diagram::variable(variables - 1 - v)))));
+      f = negation(conjunction(
+          negation(f), negation(conjunction(diagram::variable(v), diagram::variable(variables - 1 - v)))));
   };
   EXPECT_THROW(grow(), symbolic::diagrams_exhausted);
 }

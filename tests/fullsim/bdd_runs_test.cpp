@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <boost/multiprecision/gmp.hpp>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-
-#include <boost/multiprecision/gmp.hpp>
 
 namespace {
 
@@ -151,15 +150,17 @@ TEST(FullsimBdd, DiagramsBeyondTheMemoryLimitAreRefused) {
              << "  assign " << u << " = " << carry << " & " << x << ";\n"
              << "  assign " << c << " = " << t << " | " << u << ";\n";
       }
-    v << "  wire " << wires.str() << "unused;\n" << body.str() << "  assign p = s" << bits - 1 << "_" << bits / 2
-      << ";\nendmodule\n";
+    v << "  wire " << wires.str() << "unused;\n"
+      << body.str() << "  assign p = s" << bits - 1 << "_" << bits / 2 << ";\nendmodule\n";
   }
   const fs::path file = dir.path / "counts.csv";
-  const int status = fullsim(netlist, "-method bdd -print-every 0 -limit-memory 200000000 -o " + file.string(),
-                             dir.path / "console");
+  const int status =
+      fullsim(netlist, "-method bdd -print-every 0 -limit-memory 200000000 -o " + file.string(),
+              dir.path / "console");
   const std::string console = read_text(dir.path / "console");
   EXPECT_EQ(status, 4) << console;
-  EXPECT_NE(console.find("fullsim: The decision diagrams outgrew the memory at gate `"), std::string::npos) << console;
+  EXPECT_NE(console.find("fullsim: The decision diagrams outgrew the memory at gate `"), std::string::npos)
+      << console;
   EXPECT_NE(console.find("'-method enumerate'"), std::string::npos) << console;
   EXPECT_NE(console.find("'-samples'"), std::string::npos) << console;
   EXPECT_FALSE(fs::exists(file));

@@ -88,3 +88,23 @@ TEST(InputOrder, OnlyReachOrderIsATimedPhase) {
 }
 
 }  // namespace
+
+// small_circuit from its outputs o0 = g3 and o1 = g1. Depth-first from o0: g3, g2, i1, the
+// constant, i2, g1, g0, i0. Breadth-first from o1 first: g1 reads g0 and i2; then g3, then g0's
+// i0 and i1. The unread i3 comes last in both.
+TEST(InputOrder, WalksFromTheOutputsFindInputsInOrderOfFirstUse) {
+  const Circuit circ = small_circuit();
+  EXPECT_EQ(fullsim::depth_first_order(circ), (order_t{1, 2, 0, 3}));
+  EXPECT_EQ(fullsim::breadth_first_order(circ), (order_t{2, 0, 1, 3}));
+}
+
+// Two 3-bit words compared bit by bit, outputs listed from bit 0 up: the breadth-first order
+// interleaves the words, the most significant bits first.
+TEST(InputOrder, BreadthFirstInterleavesWordsMostSignificantFirst) {
+  const Circuit circ = sorted({"a0 = I", "a1 = I", "a2 = I", "b0 = I", "b1 = I", "b2 = I",
+                               "e0 = XOR( a0_0 , b0_0 )", "e1 = XOR( a1_0 , b1_0 )",
+                               "e2 = XOR( a2_0 , b2_0 )", "o0 = O( e0_0 )", "o1 = O( e1_0 )",
+                               "o2 = O( e2_0 )"});
+  EXPECT_EQ(fullsim::breadth_first_order(circ), (order_t{2, 5, 1, 4, 0, 3}));
+  EXPECT_EQ(fullsim::order_inputs(circ, circ.get_ranks(), "breadth"), fullsim::breadth_first_order(circ));
+}
