@@ -40,6 +40,10 @@ constexpr int largest_increase = 1 << 24;
 int table_nodes(std::uint64_t nodes) {
   return static_cast<int>(std::clamp<std::uint64_t>(nodes, 2, static_cast<std::uint64_t>(INT_MAX)));
 }
+// Sifting moves every variable through every level: with a thousand variables and millions of
+// nodes one pass takes minutes (mem_ctrl.v, voter.v) and gains nothing there. Beyond this many
+// variables, swapping neighbours until no swap helps keeps the order tidy at a linear cost.
+constexpr std::uint32_t most_variables_to_sift = 512;
 constexpr int cache_ratio = 2;  // table nodes per operation-cache entry
 
 }  // namespace
@@ -70,7 +74,7 @@ diagram_session::diagram_session(std::uint32_t variables, table_size nodes, bool
   bdd_setvarnum(static_cast<int>(std::max<std::uint32_t>(variables, 1)));
   if (reorder && variables > 1) {
     bdd_varblockall();
-    bdd_autoreorder(BDD_REORDER_SIFT);
+    bdd_autoreorder(variables <= most_variables_to_sift ? BDD_REORDER_SIFT : BDD_REORDER_WIN2ITE);
   }
   if (pending_error != 0) {
     const int code = pending_error;

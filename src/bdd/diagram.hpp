@@ -25,7 +25,8 @@ struct table_size {
 };
 
 // The library's node table, open from construction to destruction, with `variables` variables
-// (variable k starts at level k; with `reorder`, sifting moves them while diagrams are built). Library errors
+// (variable k starts at level k; with `reorder`, sifting, or for more than 512 variables the
+// cheaper swapping of neighbours, moves them while diagrams are built). Library errors
 // are recorded instead of ending the process, and every operation that met one throws `diagrams_exhausted`.
 // Only one session may be open at a time; after running out of memory the library cannot be opened again in
 // this process.
