@@ -12,6 +12,7 @@
 #include <string>
 
 #include "simulation/table_memory.hpp"
+#include "util/error.hpp"
 #include "util/phase.hpp"
 #include "util/resources.hpp"
 #include "util/string.hpp"
@@ -94,7 +95,7 @@ void engine::apply_limits() {
 #pragma omp parallel
     {}
     out_ << "limiting memory to " << *config_.memory_limit << '\n';
-    if (!util::rss::limit(*config_.memory_limit)) throw std::runtime_error("Could not limit memory.");
+    if (!util::rss::limit(*config_.memory_limit)) throw util::resource_error("Could not limit memory.");
   }
   const memory_room room{util::rss::physical(), util::rss::current(), config_.memory_limit,
                          util::rss::address_space()};

@@ -267,7 +267,7 @@ TEST(Engine, RefusesWorkersPastTheLastShareAndCountsPast64Bits) {
     config.worker = 4;
     simulation::split_inputs(2, config);
     FAIL();
-  } catch (const util::exception& error) {
+  } catch (const util::usage_error& error) {
     EXPECT_STREQ(error.what(),
                  "Worker 4 does not exist: 2 sel bits make 4 workers, numbered 0 to 3. ('-sel-bits' 7 is "
                  "capped at the circuit's input count.)");
@@ -280,7 +280,7 @@ TEST(Engine, RefusesWorkersPastTheLastShareAndCountsPast64Bits) {
   try {
     simulation::split_inputs(70, config);
     FAIL();
-  } catch (const util::exception& error) {
+  } catch (const util::usage_error& error) {
     EXPECT_STREQ(
         error.what(),
         "The run would have 70 use bits and 0 var bits; each must stay below 64 for the pattern counts "
