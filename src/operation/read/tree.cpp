@@ -96,7 +96,7 @@ std::vector<arc_t> build_line(Circuit& circuit, TreeLine line, const std::vector
       for (pos_t i = 0; i < gate.input_count(); ++i) {
         const arc_t& arc = prev_line[offset + i];
         circuit[id].set_input(i, arc);
-        circuit[std::get<0>(arc)].add_fanout(1);
+        circuit[arc.node].add_fanout(1);
       }
       for (std::size_t j = 0; j < offs.size(); ++j)
         next_line[offs[j]] = arc_t(id, referenced_port(gate, j, offs.size()), invs[j]);

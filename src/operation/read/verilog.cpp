@@ -94,7 +94,7 @@ nid_t build_assignment(Circuit& circuit, const ResolvedAssignment& resolved, siz
                        CountRead count_read) {
   if (resolved.assignment_.word_ != "assign") throw ReadException("This is not an assignment.", lineno);
   if (resolved.gate_ == gates::NONE) throw ReadException("Could not detect gate.", lineno);
-  const nid_t id = std::get<0>(found(resolved.target_, resolved.assignment_.name_, lineno));
+  const nid_t id = found(resolved.target_, resolved.assignment_.name_, lineno).node;
   Node& node = circuit[id];
   node.set_gate(resolved.gate_);
   for (pos_t i = 0; i < resolved.gate_.input_count(); ++i) {
@@ -157,7 +157,7 @@ void read_statement(std::istream& file, siz_t& lineno, std::string& buffer, cons
 void resolve_statement(Statement& statement, const node_id_map& node_id, const FanoutCounts& fanouts) {
   look_up(statement.resolved_, node_id);
   for (const std::optional<arc_t>& source : statement.resolved_.sources_)
-    if (source) fanouts.prefetch(std::get<0>(*source));
+    if (source) fanouts.prefetch(source->node);
 }
 
 // Refuses a circuit in which a node reads a declared name that no assignment gave a gate: such a
@@ -198,7 +198,7 @@ Circuit read_verilog(const std::filesystem::path& fname) {
     const arc_t arc = found(node_id.find(header.outputs_[i]), header.outputs_[i], lineno);
     const nid_t id = circuit.emplace_node(util::string::concat("o-", i), gates::O);
     circuit[id].set_input(0, arc);
-    circuit[std::get<0>(arc)].add_fanout(1);
+    circuit[arc.node].add_fanout(1);
   }
   util::vector::real_clear(header.outputs_);
   check_reads_assigned(circuit);
