@@ -207,4 +207,18 @@ void engine::free() {
   for (batch_runner& runner : runners_) runner.free();
 }
 
+outcome run(const operation::Circuit& circuit, std::vector<std::uint32_t> order, std::uint64_t levels,
+            const settings& config, const result_files& files, std::ostream& out,
+            const std::function<void(const engine&)>& inspect) {
+  engine simulation(circuit, std::move(order), levels, config, out);
+  simulation.build_structures();
+  simulation.apply_limits();
+  simulation.build_bitsets();
+  simulation.simulate();
+  if (inspect) inspect(simulation);
+  simulation.write_results(files);
+  simulation.free_memory();
+  return simulation.result();
+}
+
 }  // namespace simulation
