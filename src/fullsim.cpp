@@ -35,7 +35,8 @@ void check_result_paths(const params& args) {
 
 operation::Circuit read_netlist(const params& args) {
   const util::phase reading = fullsim::phase("reading file");
-  operation::Circuit circ = operation::read(args.get<fs::path>("input"), args.get_ref("-filetype"), std::cout);
+  operation::Circuit circ =
+      operation::read(args.get<fs::path>("input"), args.get_ref("-filetype"), std::cout);
   reading.end();
   return circ;
 }

@@ -45,9 +45,9 @@ class engine {
   const operation::cmb_t* combs(operation::nid_t n) const { return runners_.front().combs()[n]; }
 
  private:
-  friend outcome run(const operation::Circuit& circuit, std::vector<std::uint32_t> order, std::uint64_t levels,
-                     const settings& config, const result_files& files, std::ostream& out,
-                     const std::function<void(const engine&)>& inspect);
+  friend outcome run(const operation::Circuit& circuit, std::vector<std::uint32_t> order,
+                     std::uint64_t levels, const settings& config, const result_files& files,
+                     std::ostream& out, const std::function<void(const engine&)>& inspect);
 
   // `circuit`: sorted, constant node (if any) at 0, then inputs, logic and outputs; it must outlive
   // the engine. `order`: the input indices 0 to inp_count - 1 in the chosen order. `levels`: the

@@ -21,7 +21,8 @@ class usage_error : public std::runtime_error {
 // "FILE: Line N: message", where the file is left out when empty and the line when 0.
 class input_error : public std::runtime_error {
  public:
-  explicit input_error(std::string_view message, std::uint64_t line = 0, const std::filesystem::path& file = {});
+  explicit input_error(std::string_view message, std::uint64_t line = 0,
+                       const std::filesystem::path& file = {});
   ~input_error() override;
 
   // The 1-based line the error concerns, or 0.

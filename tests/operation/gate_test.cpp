@@ -57,7 +57,8 @@ TEST(Gates, PortLayoutNamesComputedAndCopiedPorts) {
     EXPECT_EQ(gate.computed_port(), 0) << gate.name();
     EXPECT_EQ(gate.copied_input(0), none) << gate.name();
   }
-  for (const Gate gate : {gates::NONE, gates::ZERO, gates::I, gates::O}) EXPECT_EQ(gate.computed_port(), none);
+  for (const Gate gate : {gates::NONE, gates::ZERO, gates::I, gates::O})
+    EXPECT_EQ(gate.computed_port(), none);
   EXPECT_EQ(gates::REC1_MAJ.computed_port(), 1);
   EXPECT_EQ(gates::REC1_MAJ.copied_input(0), 0);
   EXPECT_EQ(gates::REC1_MAJ.copied_input(1), none);

@@ -41,8 +41,8 @@ pos_t referenced_port(Gate gate, std::size_t j, std::size_t count) {
 // Reads the reference list "~0,1,~~2#comment" of the node `name` on line `lineno` into slot numbers
 // and inversion parities; the list ends at the first empty item. Throws ReadException when a slot
 // is not a decimal number of at most 32 bits.
-void parse_references(std::string_view text, std::string_view name, siz_t lineno, std::vector<std::uint32_t>& offs,
-                      std::vector<bool>& invs) {
+void parse_references(std::string_view text, std::string_view name, siz_t lineno,
+                      std::vector<std::uint32_t>& offs, std::vector<bool>& invs) {
   text = util::string::rtrim(lsplit(text, "#"));  // a line end of "\r\n" leaves a "\r"
   while (!text.empty()) {
     std::string_view item = lsplit(text, ",", text);

@@ -1,8 +1,8 @@
 #include "operation/read/verilog.hpp"
 
 #include <array>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "operation/gate.hpp"
@@ -25,7 +25,9 @@ constexpr siz_t progress_interval = 10000;  // lines between two progress texts
 bool progress_due(siz_t lineno, siz_t start) { return lineno == start || lineno % progress_interval == 0; }
 
 // Rewrites the terminal line with the line counter.
-void print_progress(std::ostream& progress, siz_t lineno) { progress << "\r\x1b[Kline = " << lineno << std::flush; }
+void print_progress(std::ostream& progress, siz_t lineno) {
+  progress << "\r\x1b[Kline = " << lineno << std::flush;
+}
 
 // Starts a phase: its name on a line of its own.
 void announce(std::ostream& progress, std::string_view phase) { progress << '\n' << phase << std::endl; }

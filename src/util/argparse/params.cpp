@@ -1,8 +1,8 @@
 #include <cmath>
 #include <concepts>
-#include <stdexcept>
 #include <limits>
 #include <ostream>
+#include <stdexcept>
 #include <utility>
 
 #include "util/argparse/base.hpp"

@@ -99,8 +99,10 @@ TEST(ReadTree, RefusesSlotsThatAreNoWholeNumber) {
   // Each of these once read as some other slot (0, 1, or the largest).
   EXPECT_EQ(error_reading("a=I@0 b=I@1\ng=AND@x\n"),
             "Line 2: Slot `x` of `g` is not a number from 0 to 4294967295.");
-  EXPECT_EQ(error_reading("a=I@0 b=I@1x\n"), "Line 1: Slot `1x` of `b` is not a number from 0 to 4294967295.");
-  EXPECT_EQ(error_reading("a=I@0 b=I@-1\n"), "Line 1: Slot `-1` of `b` is not a number from 0 to 4294967295.");
+  EXPECT_EQ(error_reading("a=I@0 b=I@1x\n"),
+            "Line 1: Slot `1x` of `b` is not a number from 0 to 4294967295.");
+  EXPECT_EQ(error_reading("a=I@0 b=I@-1\n"),
+            "Line 1: Slot `-1` of `b` is not a number from 0 to 4294967295.");
   EXPECT_EQ(error_reading("a=I@0 b=I@~\n"), "Line 1: Slot `` of `b` is not a number from 0 to 4294967295.");
   EXPECT_EQ(error_reading("a=I@0 b=I@4294967296\n"),
             "Line 1: Slot `4294967296` of `b` is not a number from 0 to 4294967295.");

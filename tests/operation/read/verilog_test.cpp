@@ -140,7 +140,8 @@ TEST(ReadVerilog, RefusesAFileThatCannotBeOpened) {
   const auto missing = file.path().parent_path() / "missing.v";
   EXPECT_EQ(error_of<ReadException>([&] { read_verilog(missing, util::null_ostr); }),
             "Could not open file `\"" + missing.string() + "\"`.");
-  EXPECT_EQ(error_of<ReadException>([] { read_verilog("/proc/self/mem", util::null_ostr); }), "Could not read the file.");
+  EXPECT_EQ(error_of<ReadException>([] { read_verilog("/proc/self/mem", util::null_ostr); }),
+            "Could not read the file.");
 }
 
 TEST(ReadVerilog, RefusesAStreamThatCannotGoBackToTheFirstAssignment) {
@@ -276,7 +277,8 @@ TEST(ReadVerilog, ReadsRealNetlistsWithEscapedNames) {
         Expected{"int2float.v", 11, 7, 260, "\\B[0]"},
         Expected{"cavlc.v", 10, 11, 693, "\\totalcoeffs[0]"}}) {
     SCOPED_TRACE(expected.file);
-    Circuit circuit = read_verilog(std::string(INFOLOSS_TEST_DATA) + "/circuits/" + expected.file, util::null_ostr);
+    Circuit circuit =
+        read_verilog(std::string(INFOLOSS_TEST_DATA) + "/circuits/" + expected.file, util::null_ostr);
     EXPECT_EQ(circuit.fixed_count(), 1U);
     EXPECT_EQ(circuit.input_count(), expected.inputs);
     EXPECT_EQ(circuit.output_count(), expected.outputs);

@@ -288,7 +288,8 @@ TEST(ArgparseParams, NumbersMustBeTheWholeTextAndInRange) {
             "Param '-use-bits' has an invalid value '4294967297' (stoull).");
   EXPECT_EQ(refusal("-1", std::uint64_t{}), "Param '-use-bits' has an invalid value '-1' (stoull).");
   for (const char* text : {"1.5x", " 1.5", "1.5 ", "", "x"})
-    EXPECT_EQ(refusal(text, double{}), std::string("Param '-use-bits' has an invalid value '") + text + "' (stold).");
+    EXPECT_EQ(refusal(text, double{}),
+              std::string("Param '-use-bits' has an invalid value '") + text + "' (stold).");
 }
 
 TEST(ArgparseParams, IteratorConvertsEveryValue) {
