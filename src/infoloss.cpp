@@ -43,7 +43,9 @@ std::string usage() {
       "usage: infoloss COMMAND [ARGUMENTS...]\n\nRuns the program of COMMAND with the arguments unchanged:\n";
   for (const command& c : commands)
     text += concat("  ", c.name, std::string(13 - c.name.size(), ' '), c.summary, '\n');
-  return text + "\n\"infoloss COMMAND --help\" lists the options of a command.\n";
+  return text +
+         "\n\"infoloss COMMAND --help\" lists the options of a command; \"infoloss --path COMMAND\" prints\n"
+         "the path of its program (for scripts that run it directly, such as the Slurm scripts).\n";
 }
 
 const command& find_command(std::string_view name) {
@@ -56,11 +58,12 @@ const command& find_command(std::string_view name) {
 // command's directory), else beside this command.
 fs::path find_program(std::string_view program) {
   const fs::path here = fs::read_symlink("/proc/self/exe").parent_path();
-  const std::array<fs::path, 2> places{here / INFOLOSS_PROGRAMS_DIR / program, here / program};
+  const std::array<fs::path, 2> places{(here / INFOLOSS_PROGRAMS_DIR / program).lexically_normal(),
+                                       here / program};
   for (const fs::path& place : places)
     if (access(place.c_str(), X_OK) == 0) return place;
-  throw std::runtime_error(concat("cannot find the program ", program, " (looked for ",
-                                  places[0].lexically_normal(), " and ", places[1], ")"));
+  throw std::runtime_error(
+      concat("cannot find the program ", program, " (looked for ", places[0], " and ", places[1], ")"));
 }
 
 // Replaces this process with the program, given the arguments after the command.
@@ -83,6 +86,11 @@ int main(int argc, char** argv) {
       return util::exit_status::success;
     }
     if (first.empty()) throw util::exception("no command given (see infoloss --help)");
+    if (first == "--path") {
+      if (argc != 3) throw util::exception("usage: infoloss --path COMMAND");
+      std::cout << find_program(find_command(argv[2]).program).string() << '\n';
+      return util::exit_status::success;
+    }
     run(find_program(find_command(first).program), argc, argv);
   });
 }

@@ -140,8 +140,10 @@ class page_writer {
     std::vector<bar> bars;
     for (const kind_share& kind : drawn_.kinds)
       bars.push_back({kind.kind, kind.bits, fixed(kind.bits, gate_digits)});
-    out_ << "<figure>" << horizontal_bars("Energy by gate kind, in bits", bars) << "</figure>";
-    out_ << "<div class=\"scroll\"><table><thead><tr><th>kind</th><th class=\"num\">gates</th>"
+    out_ << "<figure id=\"chart-kinds\">" << horizontal_bars("Energy by gate kind, in bits", bars)
+         << "</figure>";
+    out_ << "<div class=\"scroll\"><table id=\"kind-table\"><thead><tr><th>kind</th><th "
+            "class=\"num\">gates</th>"
             "<th class=\"num\">energy (bits)</th><th class=\"num\">share</th><th class=\"num\">estimate</th>"
             "<th class=\"num\">estimate ÷ measured</th></tr></thead><tbody>";
     for (const kind_share& kind : drawn_.kinds) {
@@ -167,8 +169,8 @@ class page_writer {
     for (const level_share& level : drawn_.levels)
       bars.push_back({std::to_string(level.level), level.bits,
                       fixed(level.bits, gate_digits) + " bits in " + std::to_string(level.gates) + " gates"});
-    out_ << "<figure>" << columns("Energy by logic level, in bits", bars, "logic level", "bits")
-         << "</figure>";
+    out_ << "<figure id=\"chart-levels\">"
+         << columns("Energy by logic level, in bits", bars, "logic level", "bits") << "</figure>";
     out_ << "</section>\n";
   }
 
@@ -188,7 +190,7 @@ class page_writer {
       bins.push_back({fixed(bin.from, 2), static_cast<double>(bin.gates),
                       std::to_string(bin.gates) + " gates from " + fixed(bin.from, 3) + " to " +
                           fixed(bin.to, 3) + " bits"});
-    out_ << "<figure><figcaption>Gates by energy</figcaption>"
+    out_ << "<figure id=\"chart-histogram\"><figcaption>Gates by energy</figcaption>"
          << columns("Number of gates by energy", bins, "energy per gate (bits)", "gates", half_width)
          << "</figure>";
     std::vector<point> points;
@@ -196,7 +198,7 @@ class page_writer {
     for (const cumulative_point& p : drawn_.cumulative)
       points.push_back({static_cast<double>(p.gates) / gates, p.share,
                         "the costliest " + std::to_string(p.gates) + " gates carry " + percent(p.share)});
-    out_ << "<figure><figcaption>Cumulative share of the costliest gates</figcaption>"
+    out_ << "<figure id=\"chart-cumulative\"><figcaption>Cumulative share of the costliest gates</figcaption>"
          << curve("Cumulative share of the energy carried by the costliest gates", points,
                   "share of the gates", "share of the energy", half_width)
          << "</figure></div></section>\n";

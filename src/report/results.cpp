@@ -38,8 +38,9 @@ std::vector<std::string> cut_row(const std::string& row, std::size_t count, cons
     const std::size_t comma = rest.rfind(',');
     if (comma == std::string_view::npos || !is_decimal(rest.substr(comma + 1)))
       throw file_error(file, line,
-                       std::string("A row must be a name followed by ") + std::to_string(count) +
-                           (count == 1 ? " number." : " numbers."));
+                       count == 1
+                           ? std::string("A row must be a name and a number.")
+                           : "A row must be a name followed by " + std::to_string(count) + " numbers.");
     fields[k] = rest.substr(comma + 1);
     rest = rest.substr(0, comma);
   }
