@@ -69,7 +69,7 @@ double largest(const std::vector<bar>& bars) {
 
 std::string horizontal_bars(std::string_view title, const std::vector<bar>& bars) {
   constexpr double width = full_width;
-  constexpr double row = 30, label_width = 120, value_width = 130, top_margin = 6;
+  constexpr double row = 30, label_width = 90, value_width = 100, top_margin = 6;
   const double height = top_margin * 2 + row * static_cast<double>(bars.size());
   const double scale_top = largest(bars), span = width - label_width - value_width;
   std::ostringstream out;
@@ -86,10 +86,10 @@ std::string horizontal_bars(std::string_view title, const std::vector<bar>& bars
 }
 
 std::string columns(std::string_view title, const std::vector<bar>& bars, std::string_view x_axis,
-                    std::string_view y_axis, double width) {
-  constexpr double height = 280, left = 64, right = 12, top = 14, bottom = 50;
+                    std::string_view y_axis, double width, bool counts) {
+  constexpr double height = 240, left = 64, right = 12, top = 14, bottom = 50;
   const double plot_width = width - left - right, plot_height = height - top - bottom;
-  const double step = tick_step(largest(bars));
+  const double step = counts ? std::max(1.0, tick_step(largest(bars))) : tick_step(largest(bars));
   const double scale_top = std::max(step, std::ceil(largest(bars) / step) * step);
   std::ostringstream out;
   open_svg(out, width, height, title);

@@ -39,7 +39,7 @@ section>p.note{color:var(--muted);margin:0 0 12px;font-size:.9rem}
 .pair{display:grid;grid-template-columns:1fr 1fr;gap:18px}
 figure{margin:8px 0 0}
 figcaption{font-size:.85rem;color:var(--muted);margin-bottom:4px}
-svg{display:block;width:100%;max-width:760px;height:auto;font-size:13px}
+svg{display:block;width:100%;max-width:680px;height:auto;margin:0 auto;font-size:13px}
 svg .bar{fill:var(--accent)}
 svg .label{fill:var(--ink)}
 svg .value,svg .tick{fill:var(--muted)}
@@ -59,6 +59,7 @@ td.name{overflow-wrap:anywhere}
 tbody tr:nth-child(even){background:#fafbfc}
 ul.facts{margin:10px 0 0;padding-left:18px}
 .state-done{color:#23794a}.state-other{color:#b23b2e;font-weight:600}
+#worker-table{width:auto;min-width:60%}
 footer{color:var(--muted);font-size:.8rem;margin-top:18px}
 @media (max-width:700px){main{padding:16px 10px 28px}.pair{grid-template-columns:1fr}
 section{padding:14px 12px}h1{font-size:1.35rem}th,td{padding:4px 5px}}
@@ -66,6 +67,17 @@ section{padding:14px 12px}h1{font-size:1.35rem}th,td{padding:4px 5px}}
 .card,section{border:1px solid #ccc;break-inside:avoid}.pair{grid-template-columns:1fr 1fr}
 .scroll{overflow:visible}tr{break-inside:avoid}}
 )css";
+
+// "1 level", "2 levels": the number in a span with the id `id` when one is given, and the noun in a
+// span of class `noun_class` when one is given.
+std::string counted(std::uint64_t count, std::string_view noun, std::string_view id = "",
+                    std::string_view noun_class = "") {
+  std::string number = std::to_string(count);
+  if (!id.empty()) number = "<span id=\"" + std::string(id) + "\">" + number + "</span>";
+  std::string word = std::string(noun) + (count == 1 ? "" : "s");
+  if (!noun_class.empty()) word = "<span class=\"" + std::string(noun_class) + "\">" + word + "</span>";
+  return number + " " + word;
+}
 
 std::string percent(double share) { return fixed(share * 100, 1) + " %"; }
 
@@ -114,7 +126,7 @@ class page_writer {
     if (found_.total_error)
       total += " ± <span id=\"total-error\">" + round_decimal(*found_.total_error, total_digits) + "</span>";
     card("Total energy", total + " <span class=\"unit\">bits</span>",
-         "destroyed per input vector, summed over " + std::to_string(found_.gates.size()) + " gates");
+         "destroyed per input vector, summed over " + counted(found_.gates.size(), "gate"));
     card("Minimum heat", scientific(drawn_.total_bits * joules_per_bit, 3) + " <span class=\"unit\">J</span>",
          "per input vector at 300 K: k·T·ln 2 = " + scientific(joules_per_bit, 3) + " J per bit");
     const std::string ratio = drawn_.total_bits > 0
@@ -125,11 +137,9 @@ class page_writer {
              "</span> <span class=\"unit\">bits</span>",
          "approximate's estimate; estimate ÷ measured = <span id=\"ratio\">" + ratio + "</span>");
     const circuit_size& size = drawn_.size;
-    card("Circuit",
-         "<span id=\"gates\">" + std::to_string(size.gates) + "</span> <span class=\"unit\">gates</span>",
-         std::to_string(size.nodes) + " nodes · <span id=\"inputs\">" + std::to_string(size.inputs) +
-             "</span> inputs · " + std::to_string(size.outputs) + " outputs · <span id=\"levels\">" +
-             std::to_string(size.levels) + "</span> levels");
+    card("Circuit", counted(size.gates, "gate", "gates", "unit"),
+         counted(size.nodes, "node") + " · " + counted(size.inputs, "input", "inputs") + " · " +
+             counted(size.outputs, "output") + " · " + counted(size.levels, "level", "levels"));
     out_ << "</div>\n";
   }
 
@@ -191,7 +201,7 @@ class page_writer {
                       std::to_string(bin.gates) + " gates from " + fixed(bin.from, 3) + " to " +
                           fixed(bin.to, 3) + " bits"});
     out_ << "<figure id=\"chart-histogram\"><figcaption>Gates by energy</figcaption>"
-         << columns("Number of gates by energy", bins, "energy per gate (bits)", "gates", half_width)
+         << columns("Number of gates by energy", bins, "energy per gate (bits)", "gates", half_width, true)
          << "</figure>";
     std::vector<point> points;
     const double gates = static_cast<double>(found_.gates.size());
@@ -205,7 +215,9 @@ class page_writer {
   }
 
   void costliest() {
-    out_ << "<section><h2>The " << drawn_.costliest.size() << " costliest gates</h2>";
+    out_ << "<section><h2>The "
+         << (drawn_.costliest.size() > 1 ? std::to_string(drawn_.costliest.size()) + " " : "")
+         << "costliest gates</h2>";
     if (drawn_.costliest.empty()) {
       out_ << "<p>No gate of the circuit loses information.</p></section>\n";
       return;
