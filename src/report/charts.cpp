@@ -117,7 +117,7 @@ std::string columns(std::string_view title, const std::vector<bar>& bars, std::s
 
 std::string curve(std::string_view title, const std::vector<point>& points, std::string_view x_axis,
                   std::string_view y_axis, double width) {
-  constexpr double height = 300, left = 64, right = 16, top = 14, bottom = 50;
+  constexpr double height = 300, left = 64, right = 26, top = 14, bottom = 50;
   const double plot_width = width - left - right, plot_height = height - top - bottom;
   const auto x_of = [&](double x) { return left + x * plot_width; };
   const auto y_of = [&](double y) { return top + (1 - y) * plot_height; };
