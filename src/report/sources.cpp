@@ -101,6 +101,8 @@ sources job_sources(const params& args, const fs::path& job) {
   found.netlist = record.netlist;
   found.filetype = option_value(record.options, "-filetype").value_or("");
   found.energy = job / "energy.csv";
+  if (!fs::exists(found.energy))
+    throw file_error(found.energy, 0, "The job has not been joined: run it to its end first.");
   found.entropy = job / "entropy.csv";
   found.total = job / "total";
   if (fs::exists(job / "total-error")) found.total_error = job / "total-error";
