@@ -70,7 +70,7 @@ std::vector<std::size_t> by_cost(const results& found) {
   return order;
 }
 
-void add_concentration(picture& drawn, const std::vector<double>& running) {
+void add_cost_shares(picture& drawn, const std::vector<double>& running) {
   const std::uint64_t count = running.size();
   const double total = count == 0 ? 0 : running.back();
   for (const unsigned percent : {1u, 10u, 50u}) {
@@ -123,7 +123,7 @@ picture draw_picture(const Circuit& circuit, const results& found, const std::fi
   std::vector<double> running;
   for (const std::size_t r : order)
     running.push_back((running.empty() ? 0 : running.back()) + found.gates[r].energy_bits);
-  add_concentration(drawn, running);
+  add_cost_shares(drawn, running);
   for (std::size_t i = 0; i < std::min(order.size(), costliest_shown); ++i) {
     const nid_t n = node_of[order[i]];
     drawn.costliest.push_back({&found.gates[order[i]], std::string(circuit.gate_name(n)), level[n]});
