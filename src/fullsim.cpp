@@ -12,6 +12,7 @@
 #include "fullsim/phase.hpp"
 #include "fullsim/size_limits.hpp"
 #include "fullsim/statistics.hpp"
+#include "fullsim/use_bits.hpp"
 #include "operation/read/read.hpp"
 #include "operation/read/topological_sort.hpp"
 #include "simulation/engine.hpp"
@@ -36,7 +37,8 @@ void check_result_paths(const params& args) {
 
 operation::Circuit read_netlist(const params& args) {
   const util::phase reading = fullsim::phase("reading file");
-  operation::Circuit circ = operation::read(args.get<fs::path>("input"), args.get_ref("-filetype"));
+  operation::Circuit circ =
+      operation::read(args.get<fs::path>("input"), args.get_ref("-filetype"), std::cout);
   reading.end();
   return circ;
 }
@@ -60,13 +62,7 @@ simulation::result_files result_files(const params& args) {
 // simulation's result files. `order` holds input indices, var inputs first.
 void simulate(const params& args, const operation::Circuit& circ, const std::vector<nid_t>& ranks,
               std::vector<nid_t> order, const simulation::settings& config) {
-  simulation::engine engine(circ, std::move(order), ranks.size() - 3, config);
-  engine.build_structures();
-  engine.apply_limits();
-  engine.build_bitsets();
-  engine.simulate();
-  engine.write_results(result_files(args));
-  engine.free_memory();
+  simulation::run(circ, std::move(order), ranks.size() - 3, config, result_files(args));
 }
 
 // Counts with decision diagrams, from "building structures" to "freeing memory", and writes the
@@ -103,11 +99,13 @@ int main(int argc, char** argv) {
     operation::Circuit circ = read_netlist(args);
     if (!fullsim::within_size_limits(args, circ, std::cerr)) return util::exit_status::size_limit;
     const bool evaluate = !args.get<bool>("-no-eval");
-    const simulation::settings config = fullsim::simulation_settings(args);
+    simulation::settings config = fullsim::simulation_settings(args);
     const bool symbolic = args.get_ref("-method") == "bdd";
-    // A worker past the last share, or an enumeration the 64-bit counts cannot hold, is refused now.
+    const bool choose_use_bits = !symbolic && fullsim::use_bits_auto(args);
+    // A worker past the last share, or an enumeration the 64-bit counts cannot hold, is refused now
+    // (with "-use-bits auto", once the use bits are chosen).
     if (evaluate && symbolic) simulation::worker_sel_bits(circ.input_count(), config);
-    if (evaluate && !symbolic) simulation::split_inputs(circ.input_count(), config);
+    if (evaluate && !symbolic && !choose_use_bits) simulation::split_inputs(circ.input_count(), config);
     sort_circuit(circ);
     const std::vector<nid_t> ranks = circ.get_ranks();
     fullsim::save_statistics(args, circ, ranks);
@@ -115,6 +113,11 @@ int main(int argc, char** argv) {
     if (symbolic) {
       count_symbolically(args, circ, ranks, config);
     } else {
+      if (choose_use_bits) {
+        config.use_bits = fullsim::auto_use_bits(circ, config);
+      } else {
+        fullsim::advise_use_bits(circ, config, std::cerr);
+      }
       simulate(args, circ, ranks, fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort")), config);
     }
     save_full_time(args, run.elapsed());

@@ -9,6 +9,7 @@
 #include "simulation/input_split.hpp"
 #include "simulation/progress.hpp"
 #include "util/clock.hpp"
+#include "util/error.hpp"
 #include "util/output_file.hpp"
 #include "util/phase.hpp"
 #include "util/resources.hpp"
@@ -35,7 +36,7 @@ constexpr double line_interval = 1.0;
 
 diagrams_too_large::diagrams_too_large(std::string_view reason, std::string_view gate,
                                        std::uint64_t gate_number, std::uint64_t gates)
-    : std::runtime_error(concat("The decision diagrams outgrew the memory at gate `", gate, "` (",
+    : util::resource_error(concat("The decision diagrams outgrew the memory at gate `", gate, "` (",
                                 gate_number, " of ", gates, "): ", reason,
                                 ". Count this circuit by enumeration ('-method enumerate', split among "
                                 "workers with '-sel-bits'), or estimate it by sampling ('-samples').")) {}
@@ -90,7 +91,7 @@ void engine::apply_limits() {
   std::uint64_t room = 0;
   if (config_.memory_limit) {
     out_ << "limiting memory to " << *config_.memory_limit << '\n';
-    if (!util::rss::limit(*config_.memory_limit)) throw std::runtime_error("Could not limit memory.");
+    if (!util::rss::limit(*config_.memory_limit)) throw util::resource_error("Could not limit memory.");
     const std::uint64_t mapped = util::rss::address_space();
     room = *config_.memory_limit > mapped ? *config_.memory_limit - mapped : 0;
   } else {
@@ -148,10 +149,10 @@ void engine::release_reads(nid_t n) {
     if (own.readers_left == 0) release(own);
 }
 
-double engine::seconds() const { return util::wall_seconds() - start_; }
+double engine::seconds() const { return util::steady_seconds() - start_; }
 
 void engine::count() {
-  start_ = util::wall_seconds();
+  start_ = util::steady_seconds();
   eta_ = util::eta<double>(1, 0.0);
   const util::phase phase("simulation", separator, out_);
   // A table in proportion to the circuit, up to a million nodes (about 50 MiB with its caches).

@@ -14,12 +14,13 @@
 #include "simulation/outcome.hpp"
 #include "simulation/results.hpp"
 #include "simulation/settings.hpp"
+#include "util/error.hpp"
 #include "util/eta.hpp"
 
 namespace symbolic {
 
 // The decision diagrams outgrew the memory (or the node table's limit) while building a gate's.
-class diagrams_too_large : public std::runtime_error {
+class diagrams_too_large : public util::resource_error {
  public:
   diagrams_too_large(std::string_view reason, std::string_view gate, std::uint64_t gate_number,
                      std::uint64_t gates);
@@ -58,7 +59,7 @@ class engine {
 
   // Phase "building structures": the variables of the inputs and the run's summary lines.
   void build_structures();
-  // Applies "-limit-memory" ("limiting memory to N"; std::runtime_error "Could not limit memory."
+  // Applies "-limit-memory" ("limiting memory to N"; util::resource_error "Could not limit memory."
   // when refused) and sizes the node table to what is left of the memory.
   void apply_limits();
   // Phase "simulation": the diagrams and counts gate by gate, with progress lines, the time checks

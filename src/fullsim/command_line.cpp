@@ -65,7 +65,7 @@ params parse_args(int argc, const char* const* argv) {
         "input order: by index, by the nodes each reaches, by fan-out, or depth- or breadth-first from the "
         "outputs (with -method bdd also the diagrams' variable order, by default breadth)",
         {"no", "reach", "fanouts", "depth", "breadth"});
-  value("-use-bits", "", "inputs simulated bit-parallel in one batch (default: all)");
+  value("-use-bits", "", "inputs simulated bit-parallel in one batch, or auto (default: all)");
   value("-sel-bits", "0", "inputs fixed by the worker number (2^N workers share the job)");
   value("-worker", "0", "this worker's number, from 0 to 2^sel-bits - 1");
   value("-method", "enumerate",
@@ -76,9 +76,14 @@ params parse_args(int argc, const char* const* argv) {
   return parser.parse(static_cast<std::uint64_t>(argc), argv);
 }
 
+bool use_bits_auto(const params& args) {
+  return args.is_set("-use-bits") && args.get_ref("-use-bits") == "auto";
+}
+
 simulation::settings simulation_settings(const params& args) {
   simulation::settings config;
-  if (args.is_set("-use-bits")) config.use_bits = args.get<std::uint32_t>("-use-bits");
+  if (args.is_set("-use-bits") && !use_bits_auto(args))
+    config.use_bits = args.get<std::uint32_t>("-use-bits");
   if (args.is_set("-sel-bits")) config.sel_bits = args.get<std::uint32_t>("-sel-bits");
   config.worker = args.get<std::uint64_t>("-worker");
   config.use_cache = !args.get<bool>("-no-cache");
