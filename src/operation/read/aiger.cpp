@@ -180,7 +180,7 @@ void read_symbols(AigerText& text, AigerParts& parts) {
     if (names == nullptr || !position || *position >= names->size())
       text.fail(concat("Unknown symbol `", key, "`: symbols name inputs (i0, i1, …) and outputs (o0, …) of this file."), offset);
     if (name.empty() || name.size() > limits::max_node_name)
-      text.fail(concat("The name of symbol `", key, "` must have 1 to ", limits::max_node_name, " characters."), offset);
+      text.fail(concat("The name of symbol `", key, "` must have 1 to ", unsigned{limits::max_node_name}, " characters."), offset);
     if (!(*names)[*position].empty()) text.fail(concat("Symbol `", key, "` is named twice."), offset);
     (*names)[*position] = std::string(name);
   }
