@@ -99,7 +99,8 @@ void write_aiger(const std::filesystem::path& path, std::uint64_t ands) {
   };
   for (std::uint64_t g = 0; g < ands; ++g) {
     const std::uint64_t lhs = 2 * (input_count + g + 1), before = input_count + g, hash = mix(g);
-    const std::uint64_t near = 2 * (before - hash % std::min<std::uint64_t>(before, 1000)) + ((hash >> 60) & 1);
+    const std::uint64_t near =
+        2 * (before - hash % std::min<std::uint64_t>(before, 1000)) + ((hash >> 60) & 1);
     const std::uint64_t far = 2 * (1 + (hash >> 20) % before) + ((hash >> 61) & 1);
     put(lhs - std::max(near, far));
     put(std::max(near, far) - std::min(near, far));

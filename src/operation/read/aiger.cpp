@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <optional>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,7 +63,8 @@ class AigerText {
   std::uint64_t delta(std::uint64_t gate) {
     std::uint64_t value = 0;
     for (int shift = 0;; shift += 7) {
-      if (at_end() || shift > 35) fail(concat("The binary AND gates end early or are malformed (gate ", gate, ")."), position_);
+      if (at_end() || shift > 35)
+        fail(concat("The binary AND gates end early or are malformed (gate ", gate, ")."), position_);
       const auto byte = static_cast<unsigned char>(data_[position_++]);
       value |= std::uint64_t{byte & 0x7Fu} << shift;
       if ((byte & 0x80) == 0) return value;
@@ -99,9 +100,11 @@ AigerHeader read_aiger_header(AigerText& text) {
   const std::string_view line = text.line("the header");
   std::string_view rest;
   const std::string_view format = util::string::lsplit(line, " ", rest);
-  if (format != "aag" && format != "aig") text.fail("Not an AIGER file: the header must begin with `aag` or `aig`.", 0);
+  if (format != "aag" && format != "aig")
+    text.fail("Not an AIGER file: the header must begin with `aag` or `aig`.", 0);
   const std::vector<std::uint64_t> values = numbers(text, rest, 0);
-  if (values.size() < 5 || values.size() > 9) text.fail("The header must hold 5 to 9 numbers: M I L O A [B C J F].", 0);
+  if (values.size() < 5 || values.size() > 9)
+    text.fail("The header must hold 5 to 9 numbers: M I L O A [B C J F].", 0);
   AigerHeader header;
   header.binary = format == "aig";
   header.variables = values[0];
@@ -112,14 +115,19 @@ AigerHeader read_aiger_header(AigerText& text) {
   for (std::size_t i = 5; i < values.size(); ++i) header.properties[i - 5] = values[i];
   if (header.latches != 0) text.fail("Latches are not supported. Is this circuit sequential?", 0);
   if (std::any_of(header.properties.begin(), header.properties.end(), [](std::uint64_t n) { return n != 0; }))
-    text.fail("Bad-state, constraint, justice and fairness properties are not supported. Is this circuit sequential?", 0);
+    text.fail(
+        "Bad-state, constraint, justice and fairness properties are not supported. Is this circuit "
+        "sequential?",
+        0);
   if (header.variables > max_variable || header.outputs > max_variable ||
       header.inputs + header.ands + 2 * header.outputs + 1 > limits::max_nodes)
     text.fail("The circuit is too large.", 0);
-  if (header.inputs + header.ands > header.variables || (header.binary && header.inputs + header.ands != header.variables))
-    text.fail(concat("M = ", header.variables, " does not match I + A = ", header.inputs + header.ands,
-                     header.binary ? " (a binary file needs M = I + L + A)." : " (M must be at least I + L + A)."),
-              0);
+  if (header.inputs + header.ands > header.variables ||
+      (header.binary && header.inputs + header.ands != header.variables))
+    text.fail(
+        concat("M = ", header.variables, " does not match I + A = ", header.inputs + header.ands,
+               header.binary ? " (a binary file needs M = I + L + A)." : " (M must be at least I + L + A)."),
+        0);
   return header;
 }
 
@@ -127,7 +135,8 @@ AigerHeader read_aiger_header(AigerText& text) {
 literal_t read_literal(AigerText& text, std::string_view what, std::uint64_t largest) {
   const std::size_t offset = text.position();
   const auto value = number_of(text.line(what));
-  if (!value || *value > largest) text.fail(concat("Malformed ", what, ": a literal up to ", largest, " expected."), offset);
+  if (!value || *value > largest)
+    text.fail(concat("Malformed ", what, ": a literal up to ", largest, " expected."), offset);
   return static_cast<literal_t>(*value);
 }
 
@@ -143,9 +152,13 @@ void read_ascii_ands(AigerText& text, const AigerHeader& header, AigerParts& par
   for (std::uint64_t k = 0; k < header.ands; ++k) {
     const std::size_t offset = text.position();
     const std::vector<std::uint64_t> values = numbers(text, text.line("all AND gates"), offset);
-    if (values.size() != 3 || std::any_of(values.begin(), values.end(), [&](std::uint64_t v) { return v > 2 * header.variables + 1; }) ||
+    if (values.size() != 3 ||
+        std::any_of(values.begin(), values.end(),
+                    [&](std::uint64_t v) { return v > 2 * header.variables + 1; }) ||
         values[0] % 2 != 0 || values[0] < 2)
-      text.fail(concat("Malformed AND gate: `lhs rhs0 rhs1` with an even lhs and literals up to ", 2 * header.variables + 1, " expected."), offset);
+      text.fail(concat("Malformed AND gate: `lhs rhs0 rhs1` with an even lhs and literals up to ",
+                       2 * header.variables + 1, " expected."),
+                offset);
     parts.ands.push_back({static_cast<literal_t>(values[0]), static_cast<literal_t>(values[1]),
                           static_cast<literal_t>(values[2]), offset});
   }
@@ -178,9 +191,13 @@ void read_symbols(AigerText& text, AigerParts& parts) {
     if (!key.empty() && key[0] == 'o') names = &parts.output_names;
     const auto position = key.empty() ? std::nullopt : number_of(key.substr(1));
     if (names == nullptr || !position || *position >= names->size())
-      text.fail(concat("Unknown symbol `", key, "`: symbols name inputs (i0, i1, …) and outputs (o0, …) of this file."), offset);
+      text.fail(concat("Unknown symbol `", key,
+                       "`: symbols name inputs (i0, i1, …) and outputs (o0, …) of this file."),
+                offset);
     if (name.empty() || name.size() > limits::max_node_name)
-      text.fail(concat("The name of symbol `", key, "` must have 1 to ", unsigned{limits::max_node_name}, " characters."), offset);
+      text.fail(concat("The name of symbol `", key, "` must have 1 to ", unsigned{limits::max_node_name},
+                       " characters."),
+                offset);
     if (!(*names)[*position].empty()) text.fail(concat("Symbol `", key, "` is named twice."), offset);
     (*names)[*position] = std::string(name);
   }
@@ -228,18 +245,22 @@ Circuit build_circuit(const AigerText& text, const AigerHeader& header, AigerPar
     if (literal % 2 != 0 || literal < 2 || node_of[literal / 2] != undefined)
       text.fail(concat("Input ", k, " must be an even literal of a variable not defined before."),
                 parts.input_offsets[k]);
-    const std::string_view name = parts.input_names[k].empty() ? generated(buffer, 'i', k) : parts.input_names[k];
+    const std::string_view name =
+        parts.input_names[k].empty() ? generated(buffer, 'i', k) : parts.input_names[k];
     node_of[literal / 2] = circuit.emplace_node(name, gates::I);
   }
   for (const AigerAnd& gate : parts.ands) {
-    if (node_of[gate.lhs / 2] != undefined) text.fail(concat("Variable ", gate.lhs / 2, " is defined twice."), gate.offset);
+    if (node_of[gate.lhs / 2] != undefined)
+      text.fail(concat("Variable ", gate.lhs / 2, " is defined twice."), gate.offset);
     node_of[gate.lhs / 2] = circuit.emplace_node(generated(buffer, 'n', gate.lhs / 2), gates::AND);
   }
   bool sorted = true;
   const auto connect = [&](nid_t id, pos_t port, literal_t literal, std::size_t offset) {
     const nid_t source = node_of[literal / 2];
     if (source == undefined)
-      text.fail(concat("Literal ", literal, " reads variable ", literal / 2, ", which no input or AND gate defines."), offset);
+      text.fail(concat("Literal ", literal, " reads variable ", literal / 2,
+                       ", which no input or AND gate defines."),
+                offset);
     circuit[id].set_input(port, source, 0, literal % 2 != 0);
     circuit[source].add_fanout(1);
     sorted = sorted && source < id;
@@ -251,7 +272,8 @@ Circuit build_circuit(const AigerText& text, const AigerHeader& header, AigerPar
   }
   std::vector<nid_t> wires;
   for (std::uint64_t k = 0; k < header.outputs; ++k) {
-    const std::string_view name = parts.output_names[k].empty() ? generated(buffer, 'o', k) : parts.output_names[k];
+    const std::string_view name =
+        parts.output_names[k].empty() ? generated(buffer, 'o', k) : parts.output_names[k];
     wires.push_back(circuit.emplace_node(name, gates::WIRE));
     connect(wires.back(), 0, parts.outputs[k], parts.output_offsets[k]);
   }
@@ -269,7 +291,8 @@ std::string read_file(const std::filesystem::path& fname) {
   std::ifstream file = open_netlist(fname);
   std::string data;
   char chunk[1 << 16];
-  while (file.read(chunk, sizeof chunk) || file.gcount() > 0) data.append(chunk, static_cast<std::size_t>(file.gcount()));
+  while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
+    data.append(chunk, static_cast<std::size_t>(file.gcount()));
   check_read_error(file);
   return data;
 }

@@ -29,8 +29,8 @@ BitRange parse_range(std::string_view& text, siz_t lineno) {
   const auto lsb = colon == std::string_view::npos ? std::nullopt : parse_index(inside.substr(colon + 1));
   if (close == std::string_view::npos || !msb || !lsb)
     throw ReadException(
-        util::string::concat("Malformed range `", close == std::string_view::npos ? text : text.substr(0, close + 1),
-                             "`."),
+        util::string::concat("Malformed range `",
+                             close == std::string_view::npos ? text : text.substr(0, close + 1), "`."),
         lineno);
   text = util::string::ltrim(text.substr(close + 1));
   return {*msb, *lsb};

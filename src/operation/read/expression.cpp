@@ -17,7 +17,9 @@ constexpr std::string_view mux_advice =
 bool is_blank(char c) { return util::string::whitespace.find(c) != std::string_view::npos; }
 bool starts_name(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '\\'; }
 bool continues_name(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$'; }
-bool continues_number(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '\'' || c == '?'; }
+bool continues_number(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '\'' || c == '?';
+}
 
 // A token of an expression: a name, a number or an operator's characters.
 struct Token {
@@ -46,7 +48,8 @@ class Parser {
   std::vector<BitRef> target() {
     Expression result;
     expression_ = &result;
-    if (token_.kind_ == Token::Kind::number) fail(concat("A constant (`", token_.text_, "`) cannot be assigned."));
+    if (token_.kind_ == Token::Kind::number)
+      fail(concat("A constant (`", token_.text_, "`) cannot be assigned."));
     if (token_.kind_ != Token::Kind::name && !at("{")) fail(concat("Unknown name `", text_, "`."));
     leaf();
     expect_end();
@@ -76,15 +79,17 @@ class Parser {
       kind = Token::Kind::number;
     } else {
       ++position_;
-      constexpr std::string_view pairs[] = {"~&", "~|", "~^", "^~", "&&", "||", "==", "!=",
-                                            "<=", ">=", "<<", ">>", "**"};
+      constexpr std::string_view pairs[] = {
+          "~&", "~|", "~^", "^~", "&&", "||", "==", "!=", "<=", ">=", "<<", ">>", "**"};
       for (const std::string_view pair : pairs)
         if (text_.substr(begin, 2) == pair) position_ = begin + 2;
     }
     token_ = {kind, text_.substr(begin, position_ - begin), begin};
   }
 
-  bool at(std::string_view symbol) const { return token_.kind_ == Token::Kind::symbol && token_.text_ == symbol; }
+  bool at(std::string_view symbol) const {
+    return token_.kind_ == Token::Kind::symbol && token_.text_ == symbol;
+  }
 
   void expect(std::string_view symbol) {
     if (!at(symbol)) unexpected();
@@ -245,10 +250,12 @@ class Parser {
         quote == std::string_view::npos ? 0 : parse_index(number.substr(0, quote)).value_or(0);
     std::string_view digits = quote == std::string_view::npos ? number : number.substr(quote + 1);
     if (!digits.empty() && (digits[0] == 's' || digits[0] == 'S')) digits.remove_prefix(1);
-    const char base = digits.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(digits[0])));
+    const char base =
+        digits.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(digits[0])));
     const int bits_per_digit = base == 'b' ? 1 : base == 'o' ? 3 : base == 'h' ? 4 : base == 'd' ? 0 : -1;
     if (width == 0 || width > 65536 || bits_per_digit < 0 || digits.size() < 2)
-      fail(concat("Unsupported number `", number, "`: write constants with their width, as in 4'd9 or 1'h0."));
+      fail(
+          concat("Unsupported number `", number, "`: write constants with their width, as in 4'd9 or 1'h0."));
     digits.remove_prefix(1);
     std::vector<bool> value;  // least significant bit first
     if (bits_per_digit == 0) {
@@ -263,9 +270,9 @@ class Parser {
     } else {
       for (auto d = digits.rbegin(); d != digits.rend(); ++d) {
         if (*d == '_') continue;
-        const int digit = std::isdigit(static_cast<unsigned char>(*d))
-                              ? *d - '0'
-                              : std::isxdigit(static_cast<unsigned char>(*d)) ? std::tolower(*d) - 'a' + 10 : 99;
+        const int digit = std::isdigit(static_cast<unsigned char>(*d))    ? *d - '0'
+                          : std::isxdigit(static_cast<unsigned char>(*d)) ? std::tolower(*d) - 'a' + 10
+                                                                          : 99;
         if (digit >= (1 << bits_per_digit))
           fail(concat("Unsupported number `", number, "`: only digits of a known value (no x or z)."));
         for (int b = 0; b < bits_per_digit; ++b) value.push_back((digit >> b) & 1);

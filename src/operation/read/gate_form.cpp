@@ -63,13 +63,14 @@ void collect(const Expression& expression, std::uint32_t t, Shape& shape) {
 
 // The value of term `t` for bit `bit` when variable v (an index into `variables`) has bit v of
 // `assignment`.
-bool evaluate(const Expression& expression, std::uint32_t t, std::size_t bit, const std::vector<BitRef>& variables,
-              unsigned assignment) {
+bool evaluate(const Expression& expression, std::uint32_t t, std::size_t bit,
+              const std::vector<BitRef>& variables, unsigned assignment) {
   const Term& term = expression.terms_[t];
   switch (term.kind_) {
     case Kind::bits: {
       const BitRef& ref = expression.bits_[term.first_ + bit];
-      const auto v = static_cast<unsigned>(std::find(variables.begin(), variables.end(), ref) - variables.begin());
+      const auto v =
+          static_cast<unsigned>(std::find(variables.begin(), variables.end(), ref) - variables.begin());
       return (assignment >> v) & 1;
     }
     case Kind::negation:
@@ -118,7 +119,8 @@ std::optional<GateForm> majority(const Expression& expression, std::size_t bit, 
                                            variables.begin());
       ones += (((assignment >> v) & 1) != 0) != gate.inverted_[i];
     }
-    if (evaluate(expression, expression.root(), bit, variables, assignment) != (ones >= 2)) return std::nullopt;
+    if (evaluate(expression, expression.root(), bit, variables, assignment) != (ones >= 2))
+      return std::nullopt;
   }
   return gate;
 }
@@ -127,7 +129,9 @@ std::optional<GateForm> majority(const Expression& expression, std::size_t bit, 
 
 GateForm recognise_gate(const Expression& expression, std::size_t bit, std::string_view text, siz_t lineno,
                         bool flat_gate) {
-  const auto input = [&](const Literal& literal) { return &expression.bits_[expression.terms_[literal.leaf].first_ + bit]; };
+  const auto input = [&](const Literal& literal) {
+    return &expression.bits_[expression.terms_[literal.leaf].first_ + bit];
+  };
   const Literal root = strip_negations(expression, expression.root());
   const Term& core = expression.terms_[root.leaf];
   GateForm gate;
@@ -137,8 +141,10 @@ GateForm recognise_gate(const Expression& expression, std::size_t bit, std::stri
     gate.inverted_[0] = root.inverted;
     return gate;
   }
-  if (core.kind_ != Kind::negation && is_literal(expression, core.left_) && is_literal(expression, core.right_)) {
-    const Literal left = strip_negations(expression, core.left_), right = strip_negations(expression, core.right_);
+  if (core.kind_ != Kind::negation && is_literal(expression, core.left_) &&
+      is_literal(expression, core.right_)) {
+    const Literal left = strip_negations(expression, core.left_),
+                  right = strip_negations(expression, core.right_);
     gate.gate_ = gate_of(core.kind_);
     gate.inputs_ = {input(left), input(right), nullptr};
     gate.inverted_ = {left.inverted, right.inverted, false};

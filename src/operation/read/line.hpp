@@ -39,7 +39,7 @@ std::string read_full_line(std::istream& file, siz_t& lineno, char delim);
 // statements allocates nothing per statement. Returns the line on which the statement begins (0 when
 // nothing was left).
 siz_t read_full_line(std::istream& file, siz_t& lineno, char delim, std::string& buffer,
-                    std::string& statement);
+                     std::string& statement);
 
 // Removes name separators around `name` and its leading "~" marks (separators may stand between
 // them); returns whether it carried an odd number of them.

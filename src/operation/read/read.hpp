@@ -14,8 +14,8 @@ namespace operation {
 extern const std::unordered_set<std::string> supported_types;
 
 // Reads the netlist `fname` in the format `filetype`, or, when it is empty, the format its extension
-// names (".v": verilog, ".tree": tree, ".aag" and ".aig": aiger). Throws ReadException "Unknown file format for `PATH`." for
-// any other format; the readers' own errors pass through.
+// names (".v": verilog, ".tree": tree, ".aag" and ".aig": aiger). Throws ReadException "Unknown file format
+// for `PATH`." for any other format; the readers' own errors pass through.
 Circuit read(const std::filesystem::path& fname, std::string_view filetype = {});
 
 }  // namespace operation

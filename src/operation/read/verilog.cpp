@@ -100,8 +100,10 @@ arc_t found(const std::optional<arc_t>& arc, std::string_view name, siz_t lineno
 // `gate`; refuses a node that has one already.
 void assign_gate(Circuit& circuit, nid_t id, std::string_view name, Gate gate, siz_t lineno) {
   const Gate present = circuit.gate(id);
-  if (present == gates::ZERO) throw ReadException(concat("`", name, "` is a constant: it cannot be assigned."), lineno);
-  if (present == gates::I) throw ReadException(concat("`", name, "` is an input: it cannot be assigned."), lineno);
+  if (present == gates::ZERO)
+    throw ReadException(concat("`", name, "` is a constant: it cannot be assigned."), lineno);
+  if (present == gates::I)
+    throw ReadException(concat("`", name, "` is an input: it cannot be assigned."), lineno);
   if (present != gates::NONE) throw ReadException(concat("`", name, "` is assigned twice."), lineno);
   circuit[id].set_gate(gate);
 }
@@ -140,9 +142,10 @@ nid_t build_by_meaning(Circuit& circuit, std::string_view line, siz_t lineno, co
   const Expression expression = parse_expression(right, context.vectors_, lineno);
   for (const Term& term : expression.terms_)
     if (term.kind_ == Term::Kind::bits && term.width_ != targets.size())
-      throw ReadException(concat("Widths differ: `", trim(left), "` has ", targets.size(), " bits, `",
-                                 right.substr(term.begin_, term.end_ - term.begin_), "` has ", term.width_, "."),
-                          lineno);
+      throw ReadException(
+          concat("Widths differ: `", trim(left), "` has ", targets.size(), " bits, `",
+                 right.substr(term.begin_, term.end_ - term.begin_), "` has ", term.width_, "."),
+          lineno);
   nid_t id = 0;
   for (std::size_t bit = 0; bit < targets.size(); ++bit) {
     const GateForm form = recognise_gate(expression, bit, right, lineno, flat_gate);
@@ -163,11 +166,12 @@ nid_t build_by_meaning(Circuit& circuit, std::string_view line, siz_t lineno, co
 // assigns its gate and input arcs, calling `count_read` with the index of every node it reads;
 // clears `sorted` when one of them does not come before it. Returns the (last) assigned node's index.
 template <typename CountRead>
-nid_t build_assignment(Circuit& circuit, const ResolvedAssignment& resolved, std::string_view line, siz_t lineno,
-                       const AssignContext& context, bool& sorted, CountRead count_read) {
+nid_t build_assignment(Circuit& circuit, const ResolvedAssignment& resolved, std::string_view line,
+                       siz_t lineno, const AssignContext& context, bool& sorted, CountRead count_read) {
   if (resolved.assignment_.word_ != "assign") throw ReadException("This is not an assignment.", lineno);
   if (!plainly_read(resolved))
-    return build_by_meaning(circuit, line, lineno, context, resolved.gate_ != gates::NONE, sorted, count_read);
+    return build_by_meaning(circuit, line, lineno, context, resolved.gate_ != gates::NONE, sorted,
+                            count_read);
   const nid_t id = std::get<0>(*resolved.target_);
   assign_gate(circuit, id, resolved.assignment_.name_, resolved.gate_, lineno);
   Node& node = circuit[id];
@@ -274,9 +278,10 @@ bool is_instance(std::string_view text) {
   if (word == "endmodule" && first_word(rest, rest) == "module")
     throw ReadException(concat("More than one module: ", instance_advice), lineno);
   if (word == "input" || word == "output" || word == "wire")
-    throw ReadException("Declarations after the first assignment are not supported: declare every signal "
-                        "before the first `assign`.",
-                        lineno);
+    throw ReadException(
+        "Declarations after the first assignment are not supported: declare every signal "
+        "before the first `assign`.",
+        lineno);
   if (word != "always" && word != "initial" && word != "reg" && is_instance(text))
     throw ReadException(instance_advice, lineno);
   throw ReadException(sequential, lineno);
@@ -361,7 +366,8 @@ void read_module(std::istream& file, std::string_view rest, siz_t& lineno, Veril
     if (!kind) continue;
     item = trim(item, trim_sv);
     if (item.size() > limits::max_node_name) throw ReadException(name_too_long, first);
-    declare(item, range, *kind, header, *kind == DeclarationKind::input ? header.inputs_ : header.outputs_, first);
+    declare(item, range, *kind, header, *kind == DeclarationKind::input ? header.inputs_ : header.outputs_,
+            first);
   }
 }
 

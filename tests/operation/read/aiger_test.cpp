@@ -34,13 +34,15 @@ std::string encoded(unsigned value) {
 }
 
 // A half adder (the format description's example): s = x XOR y as an AND of two inverted ANDs, c.
-const std::string half_adder = "aag 7 2 0 2 3\n2\n4\n6\n12\n6 13 15\n12 2 4\n14 3 5\ni0 x\ni1 y\no0 s\no1 c\nc\nhalf adder\n";
+const std::string half_adder =
+    "aag 7 2 0 2 3\n2\n4\n6\n12\n6 13 15\n12 2 4\n14 3 5\ni0 x\ni1 y\no0 s\no1 c\nc\nhalf adder\n";
 
 TEST(ReadAiger, ReadsTheAsciiFormatWithSymbols) {
   const Circuit circuit = read_text("half.aag", half_adder);
   EXPECT_EQ(circuit_text::lines(circuit),
             (strings{"0 = 0", "x = I", "y = I", "n3 = AND( ~n6_0 , ~n7_0 )", "n6 = AND( x_0 , y_0 )",
-                     "n7 = AND( ~x_0 , ~y_0 )", "s = ( n3_0 )", "c = ( n6_0 )", "o-0 = O( s_0 )", "o-1 = O( c_0 )"}));
+                     "n7 = AND( ~x_0 , ~y_0 )", "s = ( n3_0 )", "c = ( n6_0 )", "o-0 = O( s_0 )",
+                     "o-1 = O( c_0 )"}));
   EXPECT_FALSE(circuit.sorted());  // the first AND reads later ones
   EXPECT_EQ(circuit_text::fanout_counts(circuit), (std::vector<nid_t>{0, 2, 2, 1, 2, 1, 1, 1, 0, 0}));
 }
@@ -66,12 +68,16 @@ TEST(ReadAiger, ReadsTheBinaryFormatAndNamesWhatHasNoSymbol) {
 
 TEST(ReadAiger, RefusesSequentialAndMalformedFiles) {
   const std::string sequential = "Is this circuit sequential?";
-  EXPECT_EQ(error_reading("l.aag", "aag 1 0 1 1 0\n2 3\n2\n"), "Line 1: Latches are not supported. " + sequential);
-  EXPECT_EQ(error_reading("b.aag", "aag 1 1 0 0 0 1\n2\n2\n"),
-            "Line 1: Bad-state, constraint, justice and fairness properties are not supported. " + sequential);
-  EXPECT_EQ(error_reading("f.aag", "aag 1 1 0 0 0 0 0 0 1\n2\n"),
-            "Line 1: Bad-state, constraint, justice and fairness properties are not supported. " + sequential);
-  EXPECT_EQ(error_reading("h.aag", "aag 1 1 0\n"), "Line 1: The header must hold 5 to 9 numbers: M I L O A [B C J F].");
+  EXPECT_EQ(error_reading("l.aag", "aag 1 0 1 1 0\n2 3\n2\n"),
+            "Line 1: Latches are not supported. " + sequential);
+  EXPECT_EQ(
+      error_reading("b.aag", "aag 1 1 0 0 0 1\n2\n2\n"),
+      "Line 1: Bad-state, constraint, justice and fairness properties are not supported. " + sequential);
+  EXPECT_EQ(
+      error_reading("f.aag", "aag 1 1 0 0 0 0 0 0 1\n2\n"),
+      "Line 1: Bad-state, constraint, justice and fairness properties are not supported. " + sequential);
+  EXPECT_EQ(error_reading("h.aag", "aag 1 1 0\n"),
+            "Line 1: The header must hold 5 to 9 numbers: M I L O A [B C J F].");
   EXPECT_EQ(error_reading("h.aag", "aag 1 x 0 0 0\n"), "Line 1: `x` is not a number.");
   EXPECT_EQ(error_reading("h.aig", "aag2 1 1 0 0 0\n"),
             "Line 1: Not an AIGER file: the header must begin with `aag` or `aig`.");
@@ -81,8 +87,10 @@ TEST(ReadAiger, RefusesSequentialAndMalformedFiles) {
             "Line 4: Literal 4 reads variable 2, which no input or AND gate defines.");
   EXPECT_EQ(error_reading("u.aag", "aag 3 1 0 1 1\n2\n5\n6 2 2\n"),
             "Line 3: Literal 5 reads variable 2, which no input or AND gate defines.");
-  EXPECT_EQ(error_reading("d.aag", "aag 3 1 0 0 2\n2\n4 2 2\n4 3 3\n"), "Line 4: Variable 2 is defined twice.");
-  EXPECT_EQ(error_reading("o.aag", "aag 3 1 0 1 1\n2\n8\n"), "Line 3: Malformed output: a literal up to 7 expected.");
+  EXPECT_EQ(error_reading("d.aag", "aag 3 1 0 0 2\n2\n4 2 2\n4 3 3\n"),
+            "Line 4: Variable 2 is defined twice.");
+  EXPECT_EQ(error_reading("o.aag", "aag 3 1 0 1 1\n2\n8\n"),
+            "Line 3: Malformed output: a literal up to 7 expected.");
   EXPECT_EQ(error_reading("a.aag", "aag 3 1 0 0 1\n2\n5 2 2\n"),
             "Line 3: Malformed AND gate: `lhs rhs0 rhs1` with an even lhs and literals up to 7 expected.");
   EXPECT_EQ(error_reading("e.aag", "aag 3 2 0 0 1\n2\n"), "Line 3: The file ended before input.");

@@ -89,7 +89,8 @@ TEST(ReadVerilog, ConstantsReadTheFixedNode) {
 TEST(ReadVerilog, HeaderListsSpanLinesAndAddUp) {
   const Circuit circuit = read_text(
       "// generated\nmodule top ( \\x[0] ,\n  y, z ) ; // ports\n\ninput\n  \\x[0] , bus,\n  c ,;\n"
-      "output y;\noutput\n  z;\nwire\n  w;\nassign w = \\x[0]  & bus;\nassign y = ~w;\nassign z = c;\nendmodule\n"
+      "output y;\noutput\n  z;\nwire\n  w;\nassign w = \\x[0]  & bus;\nassign y = ~w;\nassign z = "
+      "c;\nendmodule\n"
       "// trailing comment\n\n");
   EXPECT_EQ(circuit_text::lines(circuit),
             (strings{"0 = 0", "\\x[0] = I", "bus = I", "c = I", "w = AND( \\x[0]_0 , bus_0 )", "y = ( ~w_0 )",
@@ -119,7 +120,8 @@ TEST(ReadVerilog, ErrorsCarryTheLineTheyConcern) {
   EXPECT_EQ(error_reading(module("assign v = a;\n")), "Line 5: Unknown name `v`.");
   EXPECT_EQ(error_reading(module("assign y = a;\nassign y = b;\n")), "Line 6: `y` is assigned twice.");
   EXPECT_EQ(error_reading(module("assign a = b;\n")), "Line 5: `a` is an input: it cannot be assigned.");
-  EXPECT_EQ(error_reading(module("assign y = a;\nassign 1'b1 = b;\n")), "Line 6: A constant (`1'b1`) cannot be assigned.");
+  EXPECT_EQ(error_reading(module("assign y = a;\nassign 1'b1 = b;\n")),
+            "Line 6: A constant (`1'b1`) cannot be assigned.");
   // A declared name read but never assigned has no output: by a gate, or by an output marker.
   EXPECT_EQ(error_reading(module("assign y = w;\nassign z = a;\n")),
             "Node `y` reads `w`, which is not kept (unassigned or on a combinational cycle).");
@@ -175,7 +177,8 @@ std::string assigned(std::string_view right) {
   std::vector<nid_t> inverted;
   bool sorted = true;
   try {
-    EXPECT_EQ(read_assign(circuit, "assign y = " + std::string(right) + ";", 9, {node_id, vectors, inverted}, sorted),
+    EXPECT_EQ(read_assign(circuit, "assign y = " + std::string(right) + ";", 9, {node_id, vectors, inverted},
+                          sorted),
               y);
   } catch (const std::exception& error) {
     return error.what();
@@ -342,19 +345,20 @@ TEST(ReadVerilog, ReadsWhatYosysWrites) {
 
 TEST(ReadVerilog, GroupedInversionHoldsInAnyStatementOrder) {
   // y reads w before the statement that makes w a NAND; the output reads it too.
-  const Circuit circuit = read_text(module("assign y = w | c;\nassign w = ~((a & b));\nassign z = (~(a ^ w));\n"));
+  const Circuit circuit =
+      read_text(module("assign y = w | c;\nassign w = ~((a & b));\nassign z = (~(a ^ w));\n"));
   EXPECT_EQ(circuit_text::lines(circuit),
-            (strings{"0 = 0", "a = I", "b = I", "c = I", "d = I", "w = AND( a_0 , b_0 )", "y = OR( ~w_0 , c_0 )",
-                     "z = XOR( a_0 , ~w_0 )", "o-0 = O( y_0 )", "o-1 = O( ~z_0 )"}));
+            (strings{"0 = 0", "a = I", "b = I", "c = I", "d = I", "w = AND( a_0 , b_0 )",
+                     "y = OR( ~w_0 , c_0 )", "z = XOR( a_0 , ~w_0 )", "o-0 = O( y_0 )", "o-1 = O( ~z_0 )"}));
 }
 
 TEST(ReadVerilog, ModuleHeadersMayDeclareThePorts) {
   const Circuit circuit = read_text(
       "module m(input [1:0] a, b,\n  input wire signed c, output y);\nassign y = a[1] ^ b[0];\nendmodule\n");
-  EXPECT_EQ(circuit_text::lines(circuit), (strings{"0 = 0", "a[1] = I", "a[0] = I", "b[1] = I", "b[0] = I", "c = I",
-                                                   "y = XOR( a[1]_0 , b[0]_0 )", "o-0 = O( y_0 )"}));
-  const Circuit ascending = read_text(
-      "module m(a, y);\ninput [0:2] a;\noutput [1:0] y;\nassign y = a[1:2];\nendmodule\n");
+  EXPECT_EQ(circuit_text::lines(circuit), (strings{"0 = 0", "a[1] = I", "a[0] = I", "b[1] = I", "b[0] = I",
+                                                   "c = I", "y = XOR( a[1]_0 , b[0]_0 )", "o-0 = O( y_0 )"}));
+  const Circuit ascending =
+      read_text("module m(a, y);\ninput [0:2] a;\noutput [1:0] y;\nassign y = a[1:2];\nendmodule\n");
   EXPECT_EQ(circuit_text::lines(ascending),
             (strings{"0 = 0", "a[0] = I", "a[1] = I", "a[2] = I", "y[1] = ( a[1]_0 )", "y[0] = ( a[2]_0 )",
                      "o-0 = O( y[1]_0 )", "o-1 = O( y[0]_0 )"}));
@@ -371,25 +375,31 @@ TEST(ReadVerilog, RefusesWhatItCannotReadAtTheStatementsLine) {
       {"assign y = a;\n/* a\n comment */ assign z\n  = zz;\n", "Line 7: Unknown name `zz`."},
       {"assign y = c ? a : b;\n", "Line 5: " + mux_advice},
       {"assign y = (a & b) | ~(c ? a : b);\n", "Line 5: " + mux_advice},
-      {"assign y = a + b;\n", "Line 5: Operator `+` is not supported: only ~, &, | and ^ on bits are gates. "
-                              "Synthesise arithmetic, comparisons and reductions to gates first (e.g. Yosys `synth`)."},
-      {"assign y = a == b;\n", "Line 5: Operator `==` is not supported: only ~, &, | and ^ on bits are gates. "
-                               "Synthesise arithmetic, comparisons and reductions to gates first (e.g. Yosys `synth`)."},
+      {"assign y = a + b;\n",
+       "Line 5: Operator `+` is not supported: only ~, &, | and ^ on bits are gates. "
+       "Synthesise arithmetic, comparisons and reductions to gates first (e.g. Yosys `synth`)."},
+      {"assign y = a == b;\n",
+       "Line 5: Operator `==` is not supported: only ~, &, | and ^ on bits are gates. "
+       "Synthesise arithmetic, comparisons and reductions to gates first (e.g. Yosys `synth`)."},
       {"assign y = a;\nsub u1 (.x(a), .y(z));\n", "Line 6: " + flatten},
       {"assign y = a;\n\\$_AND_  _3_ (\n .A(a),\n .Y(z));\n", "Line 6: " + flatten},
       {"assign y = a;\nalways @(*) z = a;\n", "Line 6: Unknown command. Is this circuit sequential?"},
-      {"assign y = a;\nwire v;\n", "Line 6: Declarations after the first assignment are not supported: declare "
-                                    "every signal before the first `assign`."},
+      {"assign y = a;\nwire v;\n",
+       "Line 6: Declarations after the first assignment are not supported: declare "
+       "every signal before the first `assign`."},
       {"assign y = {a, b};\n", "Line 5: Widths differ: `y` has 1 bits, `{a, b}` has 2."},
-      {"assign y = ~((a & b) | c);\n", "Line 5: The inverted group `~((a & b) | c)` is not supported: an assignment "
-                                       "is one gate, and `~( … )` may only enclose one gate `x & y`, `x | y` or `x ^ y`."},
-      {"assign y = a & ~(b | c);\n", "Line 5: The inverted group `~(b | c)` is not supported: an assignment is one "
-                                     "gate, and `~( … )` may only enclose one gate `x & y`, `x | y` or `x ^ y`."},
+      {"assign y = ~((a & b) | c);\n",
+       "Line 5: The inverted group `~((a & b) | c)` is not supported: an assignment "
+       "is one gate, and `~( … )` may only enclose one gate `x & y`, `x | y` or `x ^ y`."},
+      {"assign y = a & ~(b | c);\n",
+       "Line 5: The inverted group `~(b | c)` is not supported: an assignment is one "
+       "gate, and `~( … )` may only enclose one gate `x & y`, `x | y` or `x ^ y`."},
       {"assign y = (a & b) | (c | (a & b));\n",
        "Line 5: The grouping of `(a & b) | (c | (a & b))` is not supported: its meaning is not one gate (a "
        "majority of three signals is written (a & b) | (a & c) | (b & c))."},
       {"assign y = a & b | c & a | b;\n",
-       "Line 5: The grouping of `a & b | c & a | b` is not supported: its meaning is not one gate (a majority of "
+       "Line 5: The grouping of `a & b | c & a | b` is not supported: its meaning is not one gate (a "
+       "majority of "
        "three signals is written (a & b) | (a & c) | (b & c))."},
       {"assign y = 2'h7;\n", "Line 5: The number `2'h7` does not fit in its width."},
       {"assign y = 1'bx;\n", "Line 5: Unsupported number `1'bx`: only digits of a known value (no x or z)."},
@@ -401,7 +411,8 @@ TEST(ReadVerilog, RefusesWhatItCannotReadAtTheStatementsLine) {
   EXPECT_EQ(error_reading("module top(a, y);\ninput [3:0] a, [1:0] b;\n"),
             "Line 2: A range stands only before the first name of a declaration.");
   EXPECT_EQ(error_reading("module top(a, y);\ninput [3:a] a;\n"), "Line 2: Malformed range `[3:a]`.");
-  EXPECT_EQ(error_reading("module top(a, y);\noutput reg y;\n"), "Line 2: Unknown command. Is this circuit sequential?");
+  EXPECT_EQ(error_reading("module top(a, y);\noutput reg y;\n"),
+            "Line 2: Unknown command. Is this circuit sequential?");
   EXPECT_EQ(error_reading("module top(a, y);\ninput a;\nAND2 g1(y, a, a);\n"), "Line 3: " + flatten);
 }
 
