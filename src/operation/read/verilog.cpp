@@ -121,6 +121,17 @@ bool plainly_read(const ResolvedAssignment& resolved) {
   return true;
 }
 
+// Makes input `input` of node `id` read `arc`, complemented when `mark`; calls `count_read` with the
+// node read and clears `sorted` when that node does not come before node `id`.
+template <typename CountRead>
+void connect(Circuit& circuit, nid_t id, pos_t input, const arc_t& arc, bool mark, bool& sorted,
+             CountRead& count_read) {
+  const auto [source, port, inverted] = arc;
+  circuit[id].set_input(input, source, port, inverted != mark);
+  count_read(source);
+  sorted = sorted && source < id;
+}
+
 // The arc that the bit `bit` stands for.
 arc_t arc_of(const BitRef& bit, const node_id_map& node_id, siz_t lineno) {
   if (bit.name_.empty()) return {0, 0, bit.value_};
@@ -151,12 +162,9 @@ nid_t build_by_meaning(Circuit& circuit, std::string_view line, siz_t lineno, co
     const GateForm form = recognise_gate(expression, bit, right, lineno, flat_gate);
     id = std::get<0>(arc_of(targets[bit], context.node_id_, lineno));
     assign_gate(circuit, id, targets[bit].name_, form.gate_, lineno);
-    for (pos_t i = 0; i < form.gate_.input_count(); ++i) {
-      const auto [source, port, inverted] = arc_of(*form.inputs_[i], context.node_id_, lineno);
-      circuit[id].set_input(i, source, port, inverted != form.inverted_[i]);
-      count_read(source);
-      sorted = sorted && source < id;
-    }
+    for (pos_t i = 0; i < form.gate_.input_count(); ++i)
+      connect(circuit, id, i, arc_of(*form.inputs_[i], context.node_id_, lineno), form.inverted_[i], sorted,
+              count_read);
     if (form.inverted_output_) context.inverted_outputs_.push_back(id);
   }
   return id;
@@ -174,13 +182,8 @@ nid_t build_assignment(Circuit& circuit, const ResolvedAssignment& resolved, std
                             count_read);
   const nid_t id = std::get<0>(*resolved.target_);
   assign_gate(circuit, id, resolved.assignment_.name_, resolved.gate_, lineno);
-  Node& node = circuit[id];
-  for (pos_t i = 0; i < resolved.gate_.input_count(); ++i) {
-    const auto [source, port, inverted] = *resolved.sources_[i];
-    node.set_input(i, source, port, inverted != resolved.marks_[i]);
-    count_read(source);
-    sorted = sorted && source < id;
-  }
+  for (pos_t i = 0; i < resolved.gate_.input_count(); ++i)
+    connect(circuit, id, i, *resolved.sources_[i], resolved.marks_[i], sorted, count_read);
   return id;
 }
 
