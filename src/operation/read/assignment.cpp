@@ -8,17 +8,6 @@
 namespace operation {
 namespace {
 
-// Whether character c may stand in a statement that the operands alone describe.
-constexpr std::array<bool, 256> plain_characters = [] {
-  std::array<bool, 256> plain{};
-  for (int c = '0'; c <= '9'; ++c) plain[c] = true;
-  for (int c = 'a'; c <= 'z'; ++c) plain[c] = plain[c - 'a' + 'A'] = true;
-  for (const char c : std::string_view("_$.\\[] \t~&|^;")) plain[static_cast<unsigned char>(c)] = true;
-  return plain;
-}();
-
-bool plain(char c) { return plain_characters[static_cast<unsigned char>(c)]; }
-
 // Appends the operand text `piece` (keeping only the first `max_operands`).
 void add_operand(Assignment& assignment, std::string_view piece) {
   if (assignment.operand_count_ < Assignment::max_operands)
@@ -54,7 +43,7 @@ Assignment parse_assignment(std::string_view line) {
   assignment.word_ = util::string::lsplit(util::string::lsplit(line, "=", right), " ", name);
   assignment.name_ = util::string::trim(name);
   right = util::string::trim(right);
-  for (const char c : assignment.name_) assignment.plain_ = assignment.plain_ && plain(c) && c != ' ';
+  assignment.plain_ = assignment.name_.find_first_of(" ([{:") == std::string_view::npos;
   std::size_t start = 0;  // where the current operand begins
   for (std::size_t i = 0; i < right.size(); ++i) {
     switch (right[i]) {
@@ -67,8 +56,10 @@ Assignment parse_assignment(std::string_view line) {
       case '^':
         ++assignment.xors_;
         break;
+      case '(':
+        assignment.plain_ = false;
+        continue;
       default:
-        if (!plain(right[i])) assignment.plain_ = false;
         continue;
     }
     add_operand(assignment, right.substr(start, i - start));

@@ -49,7 +49,7 @@ class Parser {
     Expression result;
     expression_ = &result;
     if (token_.kind_ == Token::Kind::number)
-      fail(concat("A constant (`", token_.text_, "`) cannot be assigned."));
+      fail(concat("`", token_.text_, "` is a constant: it cannot be assigned."));
     if (token_.kind_ != Token::Kind::name && !at("{")) fail(concat("Unknown name `", text_, "`."));
     leaf();
     expect_end();

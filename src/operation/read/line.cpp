@@ -52,6 +52,8 @@ void blank_out(std::istream& file, siz_t& lineno, std::string& buffer, std::size
 // Removes the line comment, block comments and attributes "(* … *)" of `buffer`, the line `lineno`.
 // Escaped names ("\\a//b ") run to the next blank and are kept whole.
 void remove_comments(std::istream& file, siz_t& lineno, std::string& buffer) {
+  // Most lines open nothing: two quick searches spare them the scan.
+  if (buffer.find('/') == std::string::npos && buffer.find('(') == std::string::npos) return;
   for (std::size_t i = 0; i + 1 < buffer.size(); ++i) {
     const char c = buffer[i], next = buffer[i + 1];
     if (c == '\\') {

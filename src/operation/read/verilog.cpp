@@ -109,8 +109,9 @@ void assign_gate(Circuit& circuit, nid_t id, std::string_view name, Gate gate, s
 }
 
 // Whether the fast reading of `resolved` (the operands as the text between operator characters)
-// gives its meaning and found every name: a WIRE, AND, OR or XOR written without parentheses,
-// constants of the form "1'b0", concatenations or selects other than "a[3]".
+// gives its meaning: a WIRE, AND, OR or XOR written without parentheses whose names were all found.
+// Any other text (sized constants, selects, concatenations, operators of other kinds) leaves a name
+// unfound, and is read by its meaning.
 bool plainly_read(const ResolvedAssignment& resolved) {
   const Gate gate = resolved.gate_;
   if (!resolved.assignment_.plain_ || !gate.in(gates::WIRE, gates::AND, gates::OR, gates::XOR) ||
@@ -329,8 +330,8 @@ void declare(std::string_view name, const std::optional<BitRange>& range, Declar
       throw ReadException(concat("`", name, "` is declared with two different ranges."), lineno);
   }
   if (kind == DeclarationKind::wire) {
-    if (!header.ports_.empty() && header.ports_.contains(name)) return;
-  } else if (!header.ports_.emplace(name).second) {
+    if (header.ports_.contains(name)) return;
+  } else if (!header.ports_.insert(name)) {
     throw ReadException(concat("`", name, "` is declared as a port twice."), lineno);
   }
   if (!range) {
@@ -385,6 +386,15 @@ void read_module(std::istream& file, std::string_view rest, siz_t& lineno, Veril
 }
 
 }  // namespace
+
+bool PortNames::insert(std::string_view name) {
+  ends_.set(ends(name));
+  return names_.emplace(name).second;
+}
+
+bool PortNames::contains(std::string_view name) const {
+  return ends_.test(ends(name)) && names_.contains(name);
+}
 
 Circuit read_verilog(const std::filesystem::path& fname) {
   std::ifstream file = open_netlist(fname);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <deque>
 #include <filesystem>
 #include <istream>
@@ -25,13 +26,31 @@ namespace operation {
 // "1'b1". The keys view the names stored in the circuit's nodes.
 using node_id_map = NameMap;
 
+// The names of a module's ports, searched for every wire declared: a table of the first and last
+// characters of the names spares most wires the search.
+class PortNames {
+ public:
+  // Adds `name`; returns false when it was there already.
+  bool insert(std::string_view name);
+  // Whether `name` is a port's name.
+  bool contains(std::string_view name) const;
+
+ private:
+  static std::size_t ends(std::string_view name) {
+    return name.empty() ? 0 : static_cast<unsigned char>(name.front()) << 8 | static_cast<unsigned char>(name.back());
+  }
+
+  std::unordered_set<std::string, NameHash, std::equal_to<>> names_;
+  std::bitset<1 << 16> ends_;  // bit (first << 8 | last) for every name
+};
+
 // The names a module declares, each list in declaration order (a vector's bits leftmost first).
 struct VerilogHeader {
   std::deque<std::string> inputs_;   // the "input" lists
   std::deque<std::string> logic_;    // the "wire" lists, without the ports' own wires
   std::deque<std::string> outputs_;  // the "output" lists
   VectorRanges vectors_;             // every declared vector
-  std::unordered_set<std::string, NameHash, std::equal_to<>> ports_;  // the ports' names (vectors unexpanded)
+  PortNames ports_;                  // the ports' names (vectors unexpanded)
 };
 
 // The kind of signal a declaration makes.
