@@ -322,8 +322,8 @@ std::optional<BitRange> declaration_prefix(std::string_view& item, siz_t lineno)
 
 // Declares the signal `name` (one per bit of `range`, when given) of kind `kind` in `names`. A wire
 // that repeats a port's name is that port; a port declared twice is refused.
-void declare(std::string_view name, const std::optional<BitRange>& range, DeclarationKind kind,
-             VerilogHeader& header, std::deque<std::string>& names, siz_t lineno) {
+inline void declare(std::string_view name, const std::optional<BitRange>& range, DeclarationKind kind,
+                    VerilogHeader& header, std::deque<std::string>& names, siz_t lineno) {
   if (range) {
     const auto [entry, added] = header.vectors_.try_emplace(std::string(name), *range);
     if (!added && entry->second != *range)
@@ -390,10 +390,6 @@ void read_module(std::istream& file, std::string_view rest, siz_t& lineno, Veril
 bool PortNames::insert(std::string_view name) {
   ends_.set(ends(name));
   return names_.emplace(name).second;
-}
-
-bool PortNames::contains(std::string_view name) const {
-  return ends_.test(ends(name)) && names_.contains(name);
 }
 
 Circuit read_verilog(const std::filesystem::path& fname) {

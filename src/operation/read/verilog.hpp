@@ -33,11 +33,13 @@ class PortNames {
   // Adds `name`; returns false when it was there already.
   bool insert(std::string_view name);
   // Whether `name` is a port's name.
-  bool contains(std::string_view name) const;
+  bool contains(std::string_view name) const { return ends_.test(ends(name)) && names_.contains(name); }
 
  private:
   static std::size_t ends(std::string_view name) {
-    return name.empty() ? 0 : static_cast<unsigned char>(name.front()) << 8 | static_cast<unsigned char>(name.back());
+    return name.empty()
+               ? 0
+               : static_cast<unsigned char>(name.front()) << 8 | static_cast<unsigned char>(name.back());
   }
 
   std::unordered_set<std::string, NameHash, std::equal_to<>> names_;

@@ -120,7 +120,8 @@ TEST(ReadVerilog, ErrorsCarryTheLineTheyConcern) {
   EXPECT_EQ(error_reading(module("assign v = a;\n")), "Line 5: Unknown name `v`.");
   EXPECT_EQ(error_reading(module("assign y = a;\nassign y = b;\n")), "Line 6: `y` is assigned twice.");
   EXPECT_EQ(error_reading(module("assign a = b;\n")), "Line 5: `a` is an input: it cannot be assigned.");
-  EXPECT_EQ(error_reading(module("assign y = a;\nassign 4'd3 = b;\n")), "Line 6: `4'd3` is a constant: it cannot be assigned.");
+  EXPECT_EQ(error_reading(module("assign y = a;\nassign 4'd3 = b;\n")),
+            "Line 6: `4'd3` is a constant: it cannot be assigned.");
   EXPECT_EQ(error_reading(module("assign y = a;\nassign 1'b1 = b;\n")),
             "Line 6: `1'b1` is a constant: it cannot be assigned.");
   // A declared name read but never assigned has no output: by a gate, or by an output marker.
