@@ -366,6 +366,14 @@ TEST(ReadVerilog, ModuleHeadersMayDeclareThePorts) {
                      "o-0 = O( y[1]_0 )", "o-1 = O( y[0]_0 )"}));
 }
 
+TEST(ReadVerilog, GatesOverVectorsMakeOneGatePerBit) {
+  const Circuit circuit = read_text(
+      "module m(input [1:0] a, b, output [1:0] y);\nassign y = ~(a & { b[0], 1'b1 });\nendmodule\n");
+  EXPECT_EQ(circuit_text::lines(circuit),
+            (strings{"0 = 0", "a[1] = I", "a[0] = I", "b[1] = I", "b[0] = I", "y[1] = AND( a[1]_0 , b[0]_0 )",
+                     "y[0] = AND( a[0]_0 , ~0_0 )", "o-0 = O( ~y[1]_0 )", "o-1 = O( ~y[0]_0 )"}));
+}
+
 TEST(ReadVerilog, RefusesWhatItCannotReadAtTheStatementsLine) {
   const std::string mux_advice =
       "A multiplexer (`? :`) is not supported: the gate catalogue has none. Map the design without "
@@ -413,6 +421,8 @@ TEST(ReadVerilog, RefusesWhatItCannotReadAtTheStatementsLine) {
   EXPECT_EQ(error_reading("module top(a, y);\ninput [3:0] a, [1:0] b;\n"),
             "Line 2: A range stands only before the first name of a declaration.");
   EXPECT_EQ(error_reading("module top(a, y);\ninput [3:a] a;\n"), "Line 2: Malformed range `[3:a]`.");
+  EXPECT_EQ(error_reading("module top(a, y);\ninput [3:0] a;\nwire [4:0] a;\n"),
+            "Line 3: `a` is declared with two different ranges.");
   EXPECT_EQ(error_reading("module top(a, y);\noutput reg y;\n"),
             "Line 2: Unknown command. Is this circuit sequential?");
   EXPECT_EQ(error_reading("module top(a, y);\ninput a;\nAND2 g1(y, a, a);\n"), "Line 3: " + flatten);
