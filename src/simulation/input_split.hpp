@@ -19,9 +19,17 @@ struct input_split {
   bool operator==(const input_split&) const = default;
 };
 
-// The split of `inp_count` inputs under the settings: sel bits are "-sel-bits" capped at the
+// Use bits of a sampled run without "-use-bits": tables of 2^16 bits (8 KiB) keep the fixed cost of
+// a gate evaluation small against its pass while a batch still fits the caches.
+inline constexpr std::uint32_t default_sample_use_bits = 16;
+
+// The split of `inp_count` inputs under the settings. A sampled run has no sel bits, use bits
+// "-use-bits" (default `default_sample_use_bits`) capped at the input count, var bits the rest (any
+// number: they are drawn, not enumerated) and one batch per sample; it throws
+// `sampling_with_workers` when sel bits are asked for and `sample_too_large` when the patterns of
+// all samples could not be counted in 64 bits. Otherwise sel bits are "-sel-bits" capped at the
 // input count, use bits "-use-bits" (default: all the rest) capped at what is left, var bits the
-// rest. Throws `worker_out_of_range` when the worker number is not below 2^sel_bits and
+// rest; it throws `worker_out_of_range` when the worker number is not below 2^sel_bits and
 // `too_many_bits` when use or var bits reach 64, which the 64-bit counts cannot hold.
 input_split split_inputs(operation::nid_t inp_count, const settings& config);
 

@@ -24,6 +24,11 @@ struct result_files {
 // blanks. A run stopped by its time limit writes the same header: its status file tells.
 std::string count_file_text(const operation::Circuit& circuit, const operation::cmb_t* const* combs);
 
+// The status file: "done" or "out-of-time" on the first line; a sampled run stopped by its time
+// limit adds a line with the size of its smaller sample ("a smaller sample: B of N samples of 2^U
+// patterns"), which its counts cover.
+std::string status_text(const outcome& run);
+
 // Writes the files asked for, in the order counts, status, progress, time, memory, same.
 void write_result_files(const result_files& files, const operation::Circuit& circuit,
                         const operation::cmb_t* const* combs, const outcome& run);

@@ -23,13 +23,15 @@ struct plan_parts {
         split(simulation::split_inputs(circuit.input_count(), config)),
         order(circuit.input_count()),
         readers(circuit),
-        plan{circuit, split, config, order, readers} {
+        source(config, split),
+        plan{circuit, split, config, order, readers, source} {
     std::iota(order.begin(), order.end(), circuit.fixed_count());
   }
   simulation::settings config;
   simulation::input_split split;
   std::vector<std::uint32_t> order;
   simulation::port_readers readers;
+  simulation::batch_source source;
   simulation::simulation_plan plan;
 };
 
