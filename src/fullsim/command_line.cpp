@@ -87,7 +87,7 @@ params parse_args(int argc, const char* const* argv) {
   value("-sel-bits", "0", "inputs fixed by the worker number (2^N workers share the job)");
   value("-worker", "0", "this worker's number, from 0 to 2^sel-bits - 1");
   value("-print-every", "10000", "batches between progress lines; 0: no progress or summary");
-  value("-samples", "", "count N batches with random var inputs instead of enumerating them");
+  value("-samples", "", "count N batches with random var inputs instead of enumerating them (no cache)");
   value("-seed", "0", "key of the random batches of -samples");
   value("-replicate", "0", "which independent stream of the seed -samples draws from (0 to 2^32 - 1)");
   return parser.parse(static_cast<std::uint64_t>(argc), argv);
@@ -106,6 +106,9 @@ simulation::settings simulation_settings(const params& args) {
   config.time_predict = args.get<bool>("-predict-time");
   if (args.is_set("-limit-memory")) config.memory_limit = args.get<std::uint64_t>("-limit-memory");
   config.sampling = sampling_settings(args);
+  // Random batches change about half the var inputs at once, which leaves the cache nothing to
+  // skip: it would only cost its comparisons and the memory of every gate's table.
+  if (config.sampling) config.use_cache = false;
   return config;
 }
 
