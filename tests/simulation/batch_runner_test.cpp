@@ -95,3 +95,22 @@ TEST(BatchRunner, ChunksInAnyOrderAddUpToTheBatchesInOrder) {
     }
   }
 }
+
+TEST(BatchRunner, SampledChunksOnAnyCopyAddUpToTheSampleInOrder) {
+  // A sampled batch's values depend on its number alone, so the copies may share them any way.
+  std::mt19937 random(5);
+  for (int round = 0; round < 6; ++round) {
+    const Circuit circuit = circuit_text::parse(reference::random_circuit(random, 12, 40, round % 2 == 0));
+    for (const bool cache : {false, true}) {
+      simulation::settings config;
+      config.use_bits = 2;
+      config.use_cache = cache;
+      config.sampling = simulation::sampling{32, 9, static_cast<std::uint32_t>(round)};
+      const plan_parts parts(circuit, config);
+      const totals in_order = run_copies(circuit, parts, {{{0, 32}}});
+      const totals scrambled = run_copies(circuit, parts, {{{0, 3}, {20, 32}}, {{3, 20}}});
+      EXPECT_EQ(scrambled.counts, in_order.counts) << "round " << round << ", cache " << cache;
+      EXPECT_EQ(scrambled.same_count, in_order.same_count) << "round " << round << ", cache " << cache;
+    }
+  }
+}
