@@ -83,7 +83,7 @@ params parse_args(int argc, const char* const* argv) {
   flag("-predict-time", "stop early when the predicted time exceeds three times -limit-time");
   value("-input-sort", "reach", "input order: by index, by the nodes each reaches, or by fan-out",
         {"no", "reach", "fanouts"});
-  value("-use-bits", "", "inputs simulated bit-parallel in one batch (default: all; 16 with -samples)");
+  value("-use-bits", "", "inputs simulated bit-parallel in one batch (default: all; 12 with -samples)");
   value("-sel-bits", "0", "inputs fixed by the worker number (2^N workers share the job)");
   value("-worker", "0", "this worker's number, from 0 to 2^sel-bits - 1");
   value("-print-every", "10000", "batches between progress lines; 0: no progress or summary");

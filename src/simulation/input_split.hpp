@@ -19,9 +19,11 @@ struct input_split {
   bool operator==(const input_split&) const = default;
 };
 
-// Use bits of a sampled run without "-use-bits": tables of 2^16 bits (8 KiB) keep the fixed cost of
-// a gate evaluation small against its pass while a batch still fits the caches.
-inline constexpr std::uint32_t default_sample_use_bits = 16;
+// Use bits of a sampled run without "-use-bits". The patterns of a batch share the drawn var
+// inputs, so they tell less than as many independent draws; smaller batches give more information
+// per pattern but cost more per pattern. 2^12-bit tables (512 bytes) balance the two on arithmetic
+// circuits (bench/fullsim_sample).
+inline constexpr std::uint32_t default_sample_use_bits = 12;
 
 // The split of `inp_count` inputs under the settings. A sampled run has no sel bits, use bits
 // "-use-bits" (default `default_sample_use_bits`) capped at the input count, var bits the rest (any
