@@ -82,9 +82,9 @@ class CountTable {
   std::vector<operation::Gate> gates_;       // kinds, as the first file gives them
   std::vector<combs_vector> all_combs_;      // summed input-combination counts
   bool keep_file_counts_ = false;
-  std::vector<combs_vector> file_combs_;     // the counts of the file read last, when kept
-  std::vector<std::uint32_t> matched_in_;    // the last file whose row matched each gate
-  std::uint32_t file_index_ = 0;             // the current file, 0 for the first
+  std::vector<combs_vector> file_combs_;   // the counts of the file read last, when kept
+  std::vector<std::uint32_t> matched_in_;  // the last file whose row matched each gate
+  std::uint32_t file_index_ = 0;           // the current file, 0 for the first
   std::filesystem::path first_file_;
 
   static constexpr operation::nid_t no_gate = operation::limits::max_nodes;

@@ -40,10 +40,12 @@ util::argparse::params parse_args(int argc, const char* const* argv) {
   parser.add("-save-combs", "");
   parser.describe("-save-combs", "file receiving each gate's summed counts (name,in-combs,out-combs)");
   parser.add("-replicates", option::enabler);
-  parser.describe("-replicates",
-                  "read each count file as an independent replicate and give every energy its standard error");
+  parser.describe(
+      "-replicates",
+      "read each count file as an independent replicate and give every energy its standard error");
   parser.add("-save-energy-error", "");
-  parser.describe("-save-energy-error", "file receiving the standard error of the total energy (-replicates)");
+  parser.describe("-save-energy-error",
+                  "file receiving the standard error of the total energy (-replicates)");
   parser.add("-save-time", "");
   parser.describe("-save-time", "file receiving the run time in seconds");
   parser.add("-precision", "64");

@@ -23,9 +23,9 @@ namespace simulation {
 // values. The inputs, in the given order, split into var inputs (enumerated batch by batch, in
 // Gray-code order by default), use inputs (one bit position per assignment in every value table)
 // and sel inputs (fixed by the worker number). A sampled run draws the var inputs of every batch
-// at random instead (`batch_source`), so that its counts cover a random sample of the assignments. A gate whose inputs did not change
-// since the previous batch keeps its tables and counts (the cache); without the cache a table is
-// released after its last reader.
+// at random instead (`batch_source`), so that its counts cover a random sample of the assignments.
+// A gate whose inputs did not change since the previous batch keeps its tables and counts (the
+// cache); without the cache a table is released after its last reader.
 //
 // The batches are shared among the threads of the default team, in chunks of consecutive batches,
 // each thread with a copy of the tables (as many copies as the memory allows); the counts, the

@@ -42,8 +42,8 @@ sample_too_large::sample_too_large(std::uint64_t samples, std::uint32_t use_bits
     : util::exception(util::string::concat(
           samples, " samples of 2^", use_bits,
           " patterns each are too many for the 64-bit pattern counts: at most 2^63 patterns per run",
-          use_bits <= 63 ? util::string::concat(" (", std::uint64_t{1} << (63 - use_bits), " samples at '-use-bits' ",
-                                                use_bits, ")")
+          use_bits <= 63 ? util::string::concat(" (", std::uint64_t{1} << (63 - use_bits),
+                                                " samples at '-use-bits' ", use_bits, ")")
                          : std::string(),
           ".")) {}
 

@@ -29,8 +29,8 @@ std::string count_file_text(const operation::Circuit& circuit, const cmb_t* cons
 std::string status_text(const outcome& run) {
   std::string text = concat(run.status(), '\n');
   if (run.sampled && run.out_of_time)
-    text += concat("a smaller sample: ", run.batch_iter, " of ", run.max_batch, " samples of 2^", run.use_bits,
-                   " patterns\n");
+    text += concat("a smaller sample: ", run.batch_iter, " of ", run.max_batch, " samples of 2^",
+                   run.use_bits, " patterns\n");
   return text;
 }
 

@@ -13,7 +13,8 @@ std::uint32_t low(std::uint64_t product) { return static_cast<std::uint32_t>(pro
 
 }  // namespace
 
-std::array<std::uint32_t, 4> philox4x32(std::array<std::uint32_t, 4> counter, std::array<std::uint32_t, 2> key) {
+std::array<std::uint32_t, 4> philox4x32(std::array<std::uint32_t, 4> counter,
+                                        std::array<std::uint32_t, 2> key) {
   for (int round = 0; round < rounds; ++round) {
     if (round != 0) {
       key[0] += key_step0;

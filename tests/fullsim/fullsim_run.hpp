@@ -45,15 +45,16 @@ inline std::vector<row> read_rows(const std::filesystem::path& path) {
 
 // Runs `ENV fullsim NETLIST ARGS -print-every 0 -o COUNTS` (`env`: variable settings or empty),
 // expecting success.
-inline void run(const std::filesystem::path& netlist, const std::string& args, const std::filesystem::path& counts,
-                const std::string& env = "") {
+inline void run(const std::filesystem::path& netlist, const std::string& args,
+                const std::filesystem::path& counts, const std::string& env = "") {
   const std::string command = env + " " + INFOLOSS_FULLSIM + " " + netlist.string() + " " + args +
                               " -print-every 0 -o " + counts.string() + " > /dev/null";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
 // The rows of the count file that `fullsim NETLIST ARGS` writes; NETLIST is a test data circuit.
-inline std::vector<row> count_rows(const std::string& netlist, const std::string& args, const std::string& env = "") {
+inline std::vector<row> count_rows(const std::string& netlist, const std::string& args,
+                                   const std::string& env = "") {
   const std::filesystem::path counts =
       std::filesystem::temp_directory_path() / ("fullsim_runs_" + std::to_string(::getpid()) + ".csv");
   run(std::filesystem::path(INFOLOSS_TEST_DATA) / "circuits" / netlist, args, counts, env);

@@ -22,8 +22,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using operation::cmb_t;
 using fullsim_run::row;
+using operation::cmb_t;
 
 cmb_t row_sum(const row& r) {
   cmb_t sum = 0;
@@ -87,15 +87,15 @@ TEST(SampledRuns, SameSeedSameCountsOnAnyThreadCountAndReplicatesDiffer) {
 }
 
 TEST(SampledRuns, RowsCountTheSampleAndAStoppedRunKeepsWholeSamples) {
-  for (const auto& [args, patterns] : {std::pair{"-samples 40 -use-bits 3", 40 * 8},
-                                       std::pair{"-samples 3 -use-bits 0", 3},
-                                       std::pair{"-samples 5 -use-bits 20", 5 << 11}}) {  // capped at 11 inputs
+  for (const auto& [args, patterns] :
+       {std::pair{"-samples 40 -use-bits 3", 40 * 8}, std::pair{"-samples 3 -use-bits 0", 3},
+        std::pair{"-samples 5 -use-bits 20", 5 << 11}}) {  // capped at 11 inputs
     for (const row& r : fullsim_run::count_rows("int2float.v", args))
       ASSERT_EQ(row_sum(r), cmb_t(patterns)) << args << ": " << r.name;
   }
   const scratch work;
-  fullsim_run::run(circuits / "int2float.v", "-samples 40 -use-bits 3 -limit-time 0 -save-status " +
-                                                 (work.dir / "status").string(),
+  fullsim_run::run(circuits / "int2float.v",
+                   "-samples 40 -use-bits 3 -limit-time 0 -save-status " + (work.dir / "status").string(),
                    work.dir / "counts.csv");
   EXPECT_EQ(text_of(work.dir / "status"), "out-of-time\na smaller sample: 0 of 40 samples of 2^3 patterns\n");
   for (const row& r : fullsim_run::read_rows(work.dir / "counts.csv")) ASSERT_EQ(row_sum(r), 0u) << r.name;

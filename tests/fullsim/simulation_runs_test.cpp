@@ -64,8 +64,8 @@ TEST(FullsimRuns, WorkersSumToTheSingleRun) {
       for (row& r : sum) std::fill(r.counts.begin(), r.counts.end(), 0);
       for (int worker = 0; worker < 1 << sel_bits; ++worker) {
         const std::vector<row> share =
-            fullsim_run::count_rows(netlist, "-use-bits 2 -sel-bits " + std::to_string(sel_bits) + " -worker " +
-                                     std::to_string(worker));
+            fullsim_run::count_rows(netlist, "-use-bits 2 -sel-bits " + std::to_string(sel_bits) +
+                                                 " -worker " + std::to_string(worker));
         ASSERT_EQ(share.size(), sum.size());
         for (std::size_t k = 0; k < share.size(); ++k) {
           ASSERT_EQ(share[k].name, sum[k].name);

@@ -1,7 +1,6 @@
 #include "join/replicate_spread.hpp"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cmath>

@@ -30,7 +30,7 @@ TEST(BatchSource, EnumerationInGrayCodeOrCountingOrder) {
   const simulation::input_split split{5, 3, 0, 8, 32};
   const batch_source gray(config, split);
   EXPECT_FALSE(gray.sampled());
-  EXPECT_EQ(values_of(gray, 6), std::vector<std::uint64_t>{5});   // 110 ^ 011
+  EXPECT_EQ(values_of(gray, 6), std::vector<std::uint64_t>{5});    // 110 ^ 011
   EXPECT_EQ(values_of(gray, 31), std::vector<std::uint64_t>{16});  // 11111 ^ 01111
   config.use_gray_code = false;
   EXPECT_EQ(values_of(batch_source(config, split), 6), std::vector<std::uint64_t>{6});

@@ -336,8 +336,10 @@ TEST(Engine, SamplesOfManyVarInputsAndAStoppedSample) {
   EXPECT_EQ(result.counts[100][0] + result.counts[100][2], 500u);
   EXPECT_EQ(result.counts[100][0], result.counts[100][1]);
   EXPECT_NEAR(double(result.counts[100][0]), 250, 50);
-  EXPECT_EQ(result.counts[101][0] + result.counts[101][1] + result.counts[101][2] + result.counts[101][3], 1000u);
-  EXPECT_NE(result.console.find("samples = 500 of 2^1 patterns, seed = 0, replicate = 0\n"), std::string::npos);
+  EXPECT_EQ(result.counts[101][0] + result.counts[101][1] + result.counts[101][2] + result.counts[101][3],
+            1000u);
+  EXPECT_NE(result.console.find("samples = 500 of 2^1 patterns, seed = 0, replicate = 0\n"),
+            std::string::npos);
 
   // A stopped sample keeps whole batches only: here none, though g was evaluated.
   config.time_limit = 0;
