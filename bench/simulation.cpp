@@ -23,11 +23,7 @@ void simulate(benchmark::State& state, const aig::graph& graph) {
   config.print_every = 0;
   double seconds = 0;
   for (auto _ : state) {
-    simulation::engine engine(circuit, order, 0, config, util::null_ostr);
-    engine.build_structures();
-    engine.build_bitsets();
-    engine.simulate();
-    seconds += engine.result().time_elapsed;
+    seconds += simulation::run(circuit, order, 0, config, {}, util::null_ostr).time_elapsed;
   }
   const double patterns = static_cast<double>(std::uint64_t{1} << circuit.input_count());
   state.counters["simulation_s"] = seconds / static_cast<double>(state.iterations());

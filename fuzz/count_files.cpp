@@ -9,9 +9,9 @@
 #include "count_table.hpp"
 #include "entropy.hpp"
 #include "multiprecision.hpp"
-#include "operation/read/exception.hpp"
 #include "support/failure.hpp"
 #include "support/scratch_file.hpp"
+#include "util/error.hpp"
 
 namespace {
 
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const std::vector<std::string_view> texts = split_files(fuzz::as_text(data, size));
     for (std::size_t i = 0; i < texts.size(); ++i) table.add_file(files[i]->write(texts[i]));
-  } catch (const operation::ReadException&) {
+  } catch (const util::input_error&) {
     return 0;
   }
   for (operation::nid_t nid = 0; nid < table.size(); ++nid) check_measurement(table, nid);

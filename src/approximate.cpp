@@ -33,7 +33,7 @@ constexpr std::string_view separator = " time = ";
 // Reads the netlist and shows its node count.
 Circuit read_netlist(const params& args) {
   const util::phase phase("reading file", separator);
-  Circuit circuit = operation::read(args.get<fs::path>("input"), args.get_ref("-filetype"));
+  Circuit circuit = operation::read(args.get<fs::path>("input"), args.get_ref("-filetype"), std::cout);
   std::cout << "circuit size = " << circuit.size() << '\n';
   phase.end();
   return circuit;

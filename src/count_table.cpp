@@ -16,8 +16,7 @@ using operation::siz_t;
 using util::string::concat;
 
 CountFileException::CountFileException(const fs::path& file, siz_t line, std::string_view message)
-    : operation::ReadException(line == 0 ? concat(file.string(), ": ", message)
-                                         : concat(file.string(), ": Line ", line, ": ", message)) {}
+    : util::input_error(message, line, file) {}
 
 CountFileException::~CountFileException() = default;
 

@@ -11,11 +11,11 @@
 #include "multiprecision.hpp"
 #include "operation/gate.hpp"
 #include "operation/operation.hpp"
-#include "operation/read/exception.hpp"
+#include "util/error.hpp"
 
 // A count file that cannot be read or does not belong to the job. Its text is
 // "FILE: Line N: message", or "FILE: message" when no line is concerned.
-class CountFileException : public operation::ReadException {
+class CountFileException : public util::input_error {
  public:
   CountFileException(const std::filesystem::path& file, operation::siz_t line, std::string_view message);
   ~CountFileException() override;

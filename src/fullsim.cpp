@@ -35,7 +35,8 @@ void check_result_paths(const params& args) {
 
 operation::Circuit read_netlist(const params& args) {
   const util::phase reading = fullsim::phase("reading file");
-  operation::Circuit circ = operation::read(args.get<fs::path>("input"), args.get_ref("-filetype"));
+  operation::Circuit circ =
+      operation::read(args.get<fs::path>("input"), args.get_ref("-filetype"), std::cout);
   reading.end();
   return circ;
 }
@@ -59,13 +60,7 @@ simulation::result_files result_files(const params& args) {
 // simulation's result files. `order` holds input indices, var inputs first.
 void simulate(const params& args, const operation::Circuit& circ, const std::vector<nid_t>& ranks,
               std::vector<nid_t> order, const simulation::settings& config) {
-  simulation::engine engine(circ, std::move(order), ranks.size() - 3, config);
-  engine.build_structures();
-  engine.apply_limits();
-  engine.build_bitsets();
-  engine.simulate();
-  engine.write_results(result_files(args));
-  engine.free_memory();
+  simulation::run(circ, std::move(order), ranks.size() - 3, config, result_files(args));
 }
 
 void save_full_time(const params& args, double seconds) {

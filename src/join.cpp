@@ -139,7 +139,7 @@ void save_value(const params& args, const std::string& name, const mp_flt& value
 void save_time(const params& args, double start, std::uint64_t digits) {
   if (args.is_set("-save-time")) {
     util::write_file(args.get<fs::path>("-save-time"),
-                     util::string::fromf(util::wall_seconds() - start, digits) + '\n');
+                     util::string::fromf(util::steady_seconds() - start, digits) + '\n');
   }
 }
 
@@ -147,7 +147,7 @@ void save_time(const params& args, double start, std::uint64_t digits) {
 
 int main(int argc, char** argv) {
   return util::run_program("join", [&] {
-    const double start = util::wall_seconds();
+    const double start = util::steady_seconds();
     const params args = join::parse_args(argc, argv);
     const precisions digits = join::read_precisions(args);
     set_float_precision(digits.num);

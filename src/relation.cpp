@@ -187,13 +187,13 @@ void Relation::add(nid_t nid, const operation::Circuit& circuit) {
   double* vector = _influence[nid];
   const auto arcs = circuit[nid].inputs();
   for (const operation::arc_t& arc : arcs) {
-    const double* source = _influence[std::get<0>(arc)];
+    const double* source = _influence[arc.node];
     for (nid_t k = 0; k < _inputs; ++k) vector[k] += source[k];
   }
   // Readers are counted only once every source has been summed, so a node read twice by this one
   // keeps its vector until both arcs are done.
   if (_memory)
-    for (const operation::arc_t& arc : arcs) count_reader(std::get<0>(arc), circuit);
+    for (const operation::arc_t& arc : arcs) count_reader(arc.node, circuit);
   normalize_influences(nid, _inputs);
   add_products(nid);
   if (_memory && circuit.fanout_count(nid) == 0) drop_influence(nid);
@@ -207,7 +207,7 @@ void Relation::check_addable(nid_t nid, const operation::Circuit& circuit) const
     throw std::runtime_error(concat("Node ", nid, " is outside the relation (", _nodes,
                                     " nodes) or the circuit (", circuit.size(), " nodes)."));
   for (const operation::arc_t& arc : circuit[nid].inputs()) {
-    const nid_t source = std::get<0>(arc);
+    const nid_t source = arc.node;
     if (source == nid) throw std::runtime_error(concat("Node `", circuit.name(nid), "` reads itself."));
     if (source >= _nodes || !has_influence(source))
       throw std::runtime_error(concat("Node `", circuit.name(nid), "` reads `", circuit.name(source),

@@ -11,6 +11,7 @@
 #include "support/circuit_invariants.hpp"
 #include "support/failure.hpp"
 #include "support/scratch_file.hpp"
+#include "util/stream.hpp"
 
 namespace fuzz {
 
@@ -22,7 +23,7 @@ inline void read_netlist(std::string_view text, const std::string& type) {
   static scratch_file file("netlist." + type);
   operation::Circuit circuit;
   try {
-    circuit = operation::read(file.write(text), type);
+    circuit = operation::read(file.write(text), type, util::null_ostr);
     check_invariants(circuit);
     operation::sort_topologically(circuit);
   } catch (const operation::ReadException&) {

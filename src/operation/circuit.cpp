@@ -62,7 +62,7 @@ void Circuit::build_fanout_lists() {
   std::vector<nid_t> fill(size_, 0);
   siz_t arc_count = 0;
   for (const Node& consumer : nodes())
-    for (const arc_t& arc : consumer.inputs()) ++fill[std::get<0>(arc)];
+    for (const arc_t& arc : consumer.inputs()) ++fill[arc.node];
   for (nid_t n = 0; n < size_; ++n) {
     if (fill[n] != fanout_count(n))
       throw std::runtime_error(util::string::concat("Node `", name(n), "` is read by ", fill[n],
@@ -98,7 +98,7 @@ bool Circuit::check_sorted() {
   sorted_ = true;
   for (nid_t i = data_count(); i < transfer_count() && sorted_; ++i)
     for (const arc_t& arc : nodes_[i].inputs())
-      if (std::get<0>(arc) >= i) sorted_ = false;
+      if (arc.node >= i) sorted_ = false;
   return sorted_;
 }
 

@@ -12,15 +12,12 @@ namespace {
 // Marks a node that an order leaves out.
 constexpr nid_t not_kept = std::numeric_limits<nid_t>::max();
 
-// The node an arc names: the source of an input arc, the consumer of a fan-out arc.
-nid_t node_of(const arc_t& arc) { return std::get<0>(arc); }
-
 // The error for `reader` reading the dropped node `source`. The read is traced back through dropped
 // nodes to its cause, which the message names: a dropped node reading only kept nodes (such as an
 // unassigned one), or two nodes of a combinational cycle.
 std::runtime_error dropped_read_error(const Circuit& circuit, const std::vector<nid_t>& new_id, nid_t reader,
                                       nid_t source) {
-  const auto dropped = [&](const arc_t& arc) { return new_id[node_of(arc)] == not_kept; };
+  const auto dropped = [&](const arc_t& arc) { return new_id[arc.node] == not_kept; };
   std::vector<bool> visited(circuit.size(), false);
   visited[source] = true;
   for (;;) {
@@ -28,7 +25,7 @@ std::runtime_error dropped_read_error(const Circuit& circuit, const std::vector<
     const auto next = std::find_if(arcs.begin(), arcs.end(), dropped);
     if (next == arcs.end()) break;
     reader = source;
-    source = node_of(*next);
+    source = next->node;
     if (visited[source]) break;
     visited[source] = true;
   }
@@ -51,7 +48,7 @@ std::vector<nid_t> Circuit::topology_bfs() const {
   for (nid_t n = 0; n < size_; ++n) arcs_pending[n] = input_count(n);
   for (std::size_t head = 0; head < order.size(); ++head)
     for (const arc_t& arc : fanouts(order[head])) {
-      const nid_t consumer = node_of(arc);
+      const nid_t consumer = arc.node;
       if (consumer < transfer_count() && --arcs_pending[consumer] == 0) order.push_back(consumer);
     }
   for (nid_t n = transfer_count(); n < size_; ++n) order.push_back(n);
@@ -76,9 +73,9 @@ void Circuit::reorder(const std::vector<nid_t>& ord_id) {
   for (nid_t n = 0; n < size_; ++n) {
     if (new_id[n] == not_kept) continue;
     for (arc_t& arc : nodes_[n].inputs()) {
-      nodes_[node_of(arc)].add_fanout(1);
-      std::get<0>(arc) = new_id[node_of(arc)];
-      sorted = sorted && node_of(arc) < new_id[n];
+      nodes_[arc.node].add_fanout(1);
+      arc.node = new_id[arc.node];
+      sorted = sorted && arc.node < new_id[n];
     }
   }
   for (const nid_t old : ord_id) rebuilt.emplace_node(std::move(nodes_[old]));
@@ -110,7 +107,7 @@ std::vector<nid_t> Circuit::checked_new_ids(const std::vector<nid_t>& ord_id) co
   for (nid_t n = 0; n < size_; ++n)
     if (new_id[n] != not_kept)
       for (const arc_t& arc : nodes_[n].inputs())
-        if (new_id[node_of(arc)] == not_kept) throw dropped_read_error(*this, new_id, n, node_of(arc));
+        if (new_id[arc.node] == not_kept) throw dropped_read_error(*this, new_id, n, arc.node);
   return new_id;
 }
 
@@ -124,14 +121,14 @@ void Circuit::remove_wires() {
   // wire's final, non-wire source in the wire's own input arc.
   for (nid_t n = data_count(); n < size_; ++n) {
     for (arc_t& arc : nodes_[n].inputs()) {
-      Node& source = nodes_[node_of(arc)];
+      Node& source = nodes_[arc.node];
       if (source.gate() != gates::WIRE) continue;
       const auto& [origin, port, inverted] = source.get_input(0);
-      arc = arc_t(origin, port, std::get<2>(arc) != inverted);
+      arc = arc_t(origin, port, arc.inverted != inverted);
       nodes_[origin].add_fanout(1);
       source.remove_fanout(1);
     }
-    if (nodes_[n].gate() == gates::WIRE) nodes_[node_of(nodes_[n].get_input(0))].remove_fanout(1);
+    if (nodes_[n].gate() == gates::WIRE) nodes_[nodes_[n].get_input(0).node].remove_fanout(1);
   }
   remove_if([](const Node& node) { return node.gate() == gates::WIRE && node.fanout_count() == 0; });
 }
@@ -140,7 +137,7 @@ std::vector<nid_t> Circuit::get_ranks() const {
   assert_sorted();
   std::vector<nid_t> ranks{0, data_count()};
   for (nid_t i = data_count(); i < transfer_count(); ++i) {
-    const auto reads_current_rank = [&](const arc_t& arc) { return node_of(arc) >= ranks.back(); };
+    const auto reads_current_rank = [&](const arc_t& arc) { return arc.node >= ranks.back(); };
     const auto arcs = nodes_[i].inputs();
     if (std::any_of(arcs.begin(), arcs.end(), reads_current_rank)) ranks.push_back(i);
   }

@@ -8,15 +8,12 @@
 namespace operation {
 namespace {
 
-const auto& node_of(const arc_t& arc) { return std::get<0>(arc); }
-const auto& port_of(const arc_t& arc) { return std::get<1>(arc); }
-
 // An input's table as the gate sees it: the table, complemented when the arc is inverted.
 bitset::operand input_of(const arc_t& arc, tab_t*** tables) {
-  return {*tables[node_of(arc)][port_of(arc)], std::get<2>(arc)};
+  return {*tables[arc.node][arc.port], arc.inverted};
 }
 
-bool input_unchanged(const arc_t& arc, bool** same) { return same[node_of(arc)][port_of(arc)]; }
+bool input_unchanged(const arc_t& arc, bool** same) { return same[arc.node][arc.port]; }
 
 // The steps every evaluator shares, for a gate of N inputs whose port 0 is computed by
 // `compute(input, own, unchanged)` (which also writes the counters; input(k) is input k as seen):
@@ -27,8 +24,11 @@ bool input_unchanged(const arc_t& arc, bool** same) { return same[node_of(arc)][
 //   the old ones, which it learns in the pass that overwrites them; port 0's flag records the
 //   answer (false without comparison).
 template <pos_t N, typename Compute>
-void evaluate(nid_t nid, const arc_t* arcs, tab_t*** tables, bool** same, bool watch_changes,
-              Compute compute) {
+void evaluate(const evaluation& args, bool watch_changes, Compute compute) {
+  const nid_t nid = args.node;
+  const arc_t* arcs = args.arcs;
+  tab_t*** tables = args.tables;
+  bool** same = args.same;
   if (same != nullptr) {
     bool unchanged = true;
     for (pos_t k = 0; k < N; ++k) unchanged = unchanged && input_unchanged(arcs[k], same);
@@ -59,88 +59,84 @@ void or_combs(cmb_t* combs, cmb_t max, cmb_t p0, cmb_t p1, cmb_t either) {
   combs[3] = p0 + p1 - either;
 }
 
-void wire_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
-                   bool** same, bool) {
+void wire_function(const evaluation& args) {
   // A changed input always changes a wire's output: nothing to compare.
-  evaluate<1>(nid, arcs, tables, same, false, [&](auto input, tab_t& out, bool*) {
+  evaluate<1>(args, false, [&](auto input, tab_t& out, bool*) {
     out.share(input(0));
-    if (combs != nullptr) {
-      combs[1] = out.popcount();
-      combs[0] = max_combs - combs[1];
+    if (args.combs != nullptr) {
+      args.combs[1] = out.popcount();
+      args.combs[0] = args.max_combs - args.combs[1];
     }
   });
 }
 
-void and_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
-                  bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
+void and_function(const evaluation& args) {
+  evaluate<2>(args, args.watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
     const bitset::operand a = input(0), b = input(1);
     const cmb_t p0 = a.popcount(), p1 = b.popcount();
     bitset::AND(a, b, out, unchanged);
-    if (combs != nullptr) and_combs(combs, max_combs, p0, p1, out.popcount());
+    if (args.combs != nullptr) and_combs(args.combs, args.max_combs, p0, p1, out.popcount());
   });
 }
 
-void or_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
-                 bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
+void or_function(const evaluation& args) {
+  evaluate<2>(args, args.watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
     const bitset::operand a = input(0), b = input(1);
     const cmb_t p0 = a.popcount(), p1 = b.popcount();
     bitset::OR(a, b, out, unchanged);
-    if (combs != nullptr) or_combs(combs, max_combs, p0, p1, out.popcount());
+    if (args.combs != nullptr) or_combs(args.combs, args.max_combs, p0, p1, out.popcount());
   });
 }
 
-void xor_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
-                  bool** same, bool watch_changes) {
-  evaluate<2>(nid, arcs, tables, same, watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
+void xor_function(const evaluation& args) {
+  evaluate<2>(args, args.watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
     const bitset::operand a = input(0), b = input(1);
     const cmb_t p0 = a.popcount(), p1 = b.popcount();
     siz_t both;
     bitset::XOR(a, b, out, both, unchanged);
-    if (combs != nullptr) and_combs(combs, max_combs, p0, p1, both);
+    if (args.combs != nullptr) and_combs(args.combs, args.max_combs, p0, p1, both);
   });
 }
 
-void maj_function(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
-                  bool** same, bool watch_changes) {
-  evaluate<3>(nid, arcs, tables, same, watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
+void maj_function(const evaluation& args) {
+  evaluate<3>(args, args.watch_changes, [&](auto input, tab_t& out, bool* unchanged) {
     const bitset::operand x = input(0), y = input(1), z = input(2);
     const cmb_t a = x.popcount(), b = y.popcount(), c = z.popcount();
     std::array<siz_t, 4> pairs;
     bitset::MAJ(x, y, z, out, pairs, unchanged);
-    if (combs == nullptr) return;
+    if (args.combs == nullptr) return;
     const auto [ab, ac, bc, abc] = pairs;
-    combs[7] = abc;
-    combs[6] = ab - abc;
-    combs[5] = ac - abc;
-    combs[3] = bc - abc;
-    combs[4] = a - ab - ac + abc;
-    combs[2] = b - ab - bc + abc;
-    combs[1] = c - ac - bc + abc;
-    combs[0] = max_combs - a - b - c + ab + ac + bc - abc;
+    args.combs[7] = abc;
+    args.combs[6] = ab - abc;
+    args.combs[5] = ac - abc;
+    args.combs[3] = bc - abc;
+    args.combs[4] = a - ab - ac + abc;
+    args.combs[2] = b - ab - bc + abc;
+    args.combs[1] = c - ac - bc + abc;
+    args.combs[0] = args.max_combs - a - b - c + ab + ac + bc - abc;
   });
 }
 
-// A recycling gate: port 1 is the base gate's result (with its counters and shortcut), port 0 a
-// copy of input 0 and, when `full`, port 2 a copy of input `last`. The base evaluator sees port 1
-// as its port 0 through shifted entries of tables[nid] and same[nid].
+// A recycling gate (ports as `recycling_port` lays them out): the base gate's result, with its
+// counters and shortcut, and copies of input 0 and, when `full`, of input `last`. The base
+// evaluator sees the result port as its port 0 through shifted entries of tables[nid] and same[nid].
 template <fun_t function, bool full, pos_t last>
-void recycled(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
-              bool** same, bool watch_changes) {
-  if (same != nullptr) ++same[nid];
-  ++tables[nid];
-  function(nid, arcs, tables, max_combs, combs, same, watch_changes);
-  --tables[nid];
-  tables[nid][0]->share(input_of(arcs[0], tables));
-  if (same != nullptr) {
-    --same[nid];
-    same[nid][0] = input_unchanged(arcs[0], same);
-  }
-  if constexpr (full) {
-    tables[nid][2]->share(input_of(arcs[last], tables));
-    if (same != nullptr) same[nid][2] = input_unchanged(arcs[last], same);
-  }
+void recycled(const evaluation& args) {
+  const nid_t nid = args.node;
+  tab_t*** tables = args.tables;
+  bool** same = args.same;
+  using namespace recycling_port;
+  if (same != nullptr) same[nid] += result;
+  tables[nid] += result;
+  function(args);
+  tables[nid] -= result;
+  if (same != nullptr) same[nid] -= result;
+  const auto copy = [&](pos_t port, pos_t input) {
+    tables[nid][port]->share(input_of(args.arcs[input], tables));
+    if (same != nullptr) same[nid][port] = input_unchanged(args.arcs[input], same);
+  };
+  copy(first_input, 0);
+  if constexpr (full) copy(last_input, last);
 }
 
 // Output maps: entry i is the output combination of input combination i.
@@ -213,5 +209,18 @@ Gate get(std::string_view name) {
 }
 
 }  // namespace gates
+
+pos_t Gate::copied_input(pos_t port) const {
+  if (*this == gates::WIRE) return 0;
+  if (impl_->function_ == nullptr || output_count() < 2) return no_port;
+  if (port == recycling_port::first_input) return 0;
+  if (port == recycling_port::last_input) return input_count() - 1;
+  return no_port;
+}
+
+pos_t Gate::computed_port() const {
+  if (impl_->function_ == nullptr || *this == gates::WIRE) return no_port;
+  return output_count() > 1 ? recycling_port::result : 0;
+}
 
 }  // namespace operation

@@ -8,6 +8,14 @@
 
 namespace operation {
 
+// The output ports of a recycling gate (REC1.* with two ports, REC2.* with three): a copy of
+// input 0, the base gate's result, and (REC2 only) a copy of the last input.
+namespace recycling_port {
+inline constexpr pos_t first_input = 0;
+inline constexpr pos_t result = 1;
+inline constexpr pos_t last_input = 2;
+}  // namespace recycling_port
+
 // A gate kind: a handle onto one of the catalogue's immutable records. Two gates are equal exactly
 // when they are the same kind. Combinations are numbered with input (or output) port 0 as the
 // most significant bit.
@@ -51,22 +59,25 @@ class Gate {
   // The number of input ports.
   pos_t input_count() const { return impl_->inp_count_; }
 
+  // Marks "no port" in the answers below.
+  static constexpr pos_t no_port = 255;
+  // The input whose value output port `port` passes on unchanged (sharing its table): input 0 for
+  // a wire, `recycling_port`'s copies for a recycling gate; `no_port` for a port the gate computes.
+  pos_t copied_input(pos_t port) const;
+  // The output port whose values the gate computes: `recycling_port::result` for a recycling gate,
+  // 0 for the other evaluated gates, `no_port` for a wire and the gates without an evaluator.
+  pos_t computed_port() const;
+
   // Whether this gate is one of the given gates.
   template <typename... Gates>
   bool in(const Gates&... gates) const {
     return (... || (*this == gates));
   }
 
-  // Evaluates node `nid` for one batch of `max_combs` patterns: replaces the node's tables
-  // (tables[nid][port]) from its inputs' tables (tables[node][port] of `arcs`), writes its unchanged
-  // flags (same[nid][port]) and its 2^n combination counters when `same` and `combs` are not null.
-  // With every input flag set it returns at once, leaving tables and counters as they were.
-  // `watch_changes` asks for an unchanged output to be detected by comparing values.
-  // Only for gates with an evaluator.
-  void operator()(nid_t nid, const arc_t* arcs, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs,
-                  bool** same, bool watch_changes) const {
-    impl_->function_(nid, arcs, tables, max_combs, combs, same, watch_changes);
-  }
+  // Evaluates a node for one batch: replaces the node's tables from its inputs' tables, writes its
+  // unchanged flags and its combination counters when they are given. With every input flag set
+  // it returns at once, leaving tables and counters as they were. Only for gates with an evaluator.
+  void operator()(const evaluation& args) const { impl_->function_(args); }
 
   // Folds input-combination counts into output-combination counts: adds in[i] to
   // out[out_map[i]] for every input combination i. `out` (2^m entries) is zeroed or preloaded by

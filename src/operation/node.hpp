@@ -53,7 +53,10 @@ class Node {
   const arc_t& get_input(pos_t inp) const { return inp_list_[inp]; }
   // The arc of input port `inp`, taken apart.
   void get_input(pos_t inp, nid_t& nid, pos_t& pos, bool& inv) const {
-    std::tie(nid, pos, inv) = inp_list_[inp];
+    const arc_t& arc = inp_list_[inp];
+    nid = arc.node;
+    pos = arc.port;
+    inv = arc.inverted;
   }
 
   // Counts `amount` more arcs reading this node.
@@ -90,10 +93,11 @@ class Node {
   std::reverse_iterator<const arc_t*> cribegin() const { return ribegin(); }
   std::reverse_iterator<const arc_t*> criend() const { return riend(); }
 
-  // Evaluates this node, as node `nid`, for one batch: the gate's evaluator with the node's own arcs.
-  void operator()(nid_t nid, tab_t*** tables, const cmb_t& max_combs, cmb_t* combs, bool** same,
-                  bool watch_changes) const {
-    gate()(nid, inp_list_, tables, max_combs, combs, same, watch_changes);
+  // Evaluates this node for one batch: the gate's evaluator with the node's own arcs in place of
+  // `args.arcs`.
+  void operator()(evaluation args) const {
+    args.arcs = inp_list_;
+    gate()(args);
   }
 
   // Forgets the name and the arcs without freeing them, leaving an empty node.

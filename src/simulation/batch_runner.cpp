@@ -137,7 +137,12 @@ std::uint64_t batch_runner::evaluate(nid_t n) {
   // The last counts stand for every counted batch up to this one; the new ones from this one on
   // (when it is counted) until the next evaluation.
   add_counts(n, counted_);
-  node(n, tables, plan_.split.max_combs, state_.local_combs()[n], same, plan_.config.watch_changes);
+  node({.node = n,
+        .tables = tables,
+        .max_combs = plan_.split.max_combs,
+        .combs = state_.local_combs()[n],
+        .same = same,
+        .watch_changes = plan_.config.watch_changes});
   const pos_t ports = node.output_count();
   if (state_.output_counter() != nullptr) {
     settle_outputs(n, ports);
@@ -223,9 +228,9 @@ void batch_runner::recycle(tab_t& table) {
 }
 
 void batch_runner::lend_spare(const operation::Node& node, tab_t** own) {
-  // The port the gate computes: none for a wire, port 1 of a recycling gate, else port 0.
-  if (node.gate() == operation::gates::WIRE) return;
-  tab_t& computed = *own[node.output_count() > 1 ? 1 : 0];
+  const pos_t port = node.gate().computed_port();
+  if (port == operation::Gate::no_port) return;  // a wire shares its input's table
+  tab_t& computed = *own[port];
   if (computed.size() != 0) return;
   computed.move_from(spare_.back());
   spare_.pop_back();

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "simulation/table_memory.hpp"
+#include "util/error.hpp"
 #include "util/phase.hpp"
 #include "util/resources.hpp"
 #include "util/string.hpp"
@@ -102,7 +103,7 @@ void engine::apply_limits() {
 #pragma omp parallel
     {}
     out_ << "limiting memory to " << *config_.memory_limit << '\n';
-    if (!util::rss::limit(*config_.memory_limit)) throw std::runtime_error("Could not limit memory.");
+    if (!util::rss::limit(*config_.memory_limit)) throw util::resource_error("Could not limit memory.");
   }
   const memory_room room{util::rss::physical(), util::rss::current(), config_.memory_limit,
                          util::rss::address_space()};
@@ -212,6 +213,20 @@ void engine::free_memory() {
 
 void engine::free() {
   for (batch_runner& runner : runners_) runner.free();
+}
+
+outcome run(const operation::Circuit& circuit, std::vector<std::uint32_t> order, std::uint64_t levels,
+            const settings& config, const result_files& files, std::ostream& out,
+            const std::function<void(const engine&)>& inspect) {
+  engine simulation(circuit, std::move(order), levels, config, out);
+  simulation.build_structures();
+  simulation.apply_limits();
+  simulation.build_bitsets();
+  simulation.simulate();
+  if (inspect) inspect(simulation);
+  simulation.write_results(files);
+  simulation.free_memory();
+  return simulation.result();
 }
 
 }  // namespace simulation

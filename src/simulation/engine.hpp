@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <vector>
@@ -33,24 +34,34 @@ namespace simulation {
 // batches in order. A run with a time limit, or with tables large enough for the word loops to
 // share among the threads, uses one copy.
 //
-// A run calls, in order: `build_structures`, `apply_limits`, `build_bitsets`, `simulate`,
-// `write_results`, `free_memory`; each phase prints its banners and lines on `out`.
+// `run` drives it through its phases.
 class engine {
  public:
+  engine(const engine&) = delete;
+  engine& operator=(const engine&) = delete;
+  ~engine() { free(); }
+
+  const input_split& split() const { return split_; }
+  const outcome& result() const { return outcome_; }
+  // The totals of node n over the batches run; null for reversible gates, constant and input nodes.
+  const operation::cmb_t* combs(operation::nid_t n) const { return runners_.front().combs()[n]; }
+
+ private:
+  friend outcome run(const operation::Circuit& circuit, std::vector<std::uint32_t> order,
+                     std::uint64_t levels, const settings& config, const result_files& files,
+                     std::ostream& out, const std::function<void(const engine&)>& inspect);
+
   // `circuit`: sorted, constant node (if any) at 0, then inputs, logic and outputs; it must outlive
   // the engine. `order`: the input indices 0 to inp_count - 1 in the chosen order. `levels`: the
   // circuit's number of logic levels (shown in the summary). Throws what `split_inputs` throws.
   engine(const operation::Circuit& circuit, std::vector<std::uint32_t> order, std::uint64_t levels,
-         const settings& config, std::ostream& out = std::cout);
-  engine(const engine&) = delete;
-  engine& operator=(const engine&) = delete;
-  ~engine() { free(); }
+         const settings& config, std::ostream& out);
 
   // Phase "building structures": the per-node tables and counters, and the run's summary lines.
   void build_structures();
   // Applies "-limit-memory" ("limiting memory to N"), then refuses value tables that cannot fit in
   // the physical memory or under the limit (`tables_too_large`) and decides how many copies of them
-  // the threads may have. Throws std::runtime_error "Could not limit memory." when the system
+  // the threads may have. Throws util::resource_error "Could not limit memory." when the system
   // refuses the limit.
   void apply_limits();
   // Phase "building bitsets": the constant, use and sel input tables.
@@ -64,12 +75,6 @@ class engine {
   // Releases every table and counter, silently.
   void free();
 
-  const input_split& split() const { return split_; }
-  const outcome& result() const { return outcome_; }
-  // The totals of node n over the batches run; null for reversible gates, constant and input nodes.
-  const operation::cmb_t* combs(operation::nid_t n) const { return runners_.front().combs()[n]; }
-
- private:
   void print_summary() const;
   void print_group(std::string_view label, std::uint32_t first, std::uint32_t count, std::uint64_t width,
                    bool with_worker_bits) const;
@@ -95,5 +100,14 @@ class engine {
   progress progress_;
   outcome outcome_;
 };
+
+// Simulates `circuit` through every phase, each printing its banners and lines on `out`:
+// "building structures", the memory limits, "building bitsets", "simulation", the result files
+// asked for, "freeing memory". `order` and `levels` as the engine takes them. `inspect`, when
+// given, sees the engine once its totals are complete, before they are freed. Throws what
+// `split_inputs` throws, `tables_too_large`, and util::resource_error "Could not limit memory.".
+outcome run(const operation::Circuit& circuit, std::vector<std::uint32_t> order, std::uint64_t levels,
+            const settings& config, const result_files& files, std::ostream& out = std::cout,
+            const std::function<void(const engine&)>& inspect = {});
 
 }  // namespace simulation

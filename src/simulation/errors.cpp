@@ -24,10 +24,10 @@ std::string worker_message(std::uint64_t worker, std::uint32_t sel_bits, std::ui
 
 worker_out_of_range::worker_out_of_range(std::uint64_t worker, std::uint32_t sel_bits,
                                          std::uint32_t sel_bits_asked)
-    : util::exception(worker_message(worker, sel_bits, sel_bits_asked)) {}
+    : util::usage_error(worker_message(worker, sel_bits, sel_bits_asked)) {}
 
 too_many_bits::too_many_bits(std::uint32_t use_bits, std::uint32_t var_bits, std::uint64_t sel_bits_needed)
-    : util::exception(util::string::concat(
+    : util::usage_error(util::string::concat(
           "The run would have ", use_bits, " use bits and ", var_bits,
           " var bits; each must stay below 64 for the pattern counts to fit in 64 bits. Split the run "
           "among workers with '-sel-bits' ",

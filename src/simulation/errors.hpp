@@ -1,22 +1,21 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 
-#include "util/argparse/exception.hpp"
+#include "util/error.hpp"
 
 namespace simulation {
 
 // A worker number at or past the number of workers that the sel bits make: its share would
 // repeat another worker's, and summing the workers' files would count it twice.
-class worker_out_of_range : public util::exception {
+class worker_out_of_range : public util::usage_error {
  public:
   worker_out_of_range(std::uint64_t worker, std::uint32_t sel_bits, std::uint32_t sel_bits_asked);
 };
 
 // Use or var bits of 64 or more: the patterns of one batch, or the batches, could not be counted
 // in 64 bits. `sel_bits_needed` is the smallest "-sel-bits" that avoids it.
-class too_many_bits : public util::exception {
+class too_many_bits : public util::usage_error {
  public:
   too_many_bits(std::uint32_t use_bits, std::uint32_t var_bits, std::uint64_t sel_bits_needed);
 };
@@ -35,9 +34,9 @@ class sample_too_large : public util::exception {
 };
 
 // Value tables that would not fit in memory.
-class tables_too_large : public std::runtime_error {
+class tables_too_large : public util::resource_error {
  public:
-  using std::runtime_error::runtime_error;
+  using util::resource_error::resource_error;
   ~tables_too_large() override;
 };
 

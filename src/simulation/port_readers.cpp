@@ -18,7 +18,7 @@ port_readers::port_readers(const operation::Circuit& circuit) {
   std::vector<nid_t> last_reader(ports, tra_count);
   for (nid_t n = circuit.data_count(); n < tra_count; ++n)
     for (const arc_t& arc : circuit[n].inputs()) {
-      const std::uint64_t port = index(std::get<0>(arc), std::get<1>(arc));
+      const std::uint64_t port = index(arc.node, arc.port);
       ++arc_counts_[port];
       if (last_reader[port] != n) ++listed[port];
       last_reader[port] = n;
@@ -31,7 +31,7 @@ port_readers::port_readers(const operation::Circuit& circuit) {
   last_reader.assign(ports, tra_count);
   for (nid_t n = circuit.data_count(); n < tra_count; ++n)
     for (const arc_t& arc : circuit[n].inputs()) {
-      const std::uint64_t port = index(std::get<0>(arc), std::get<1>(arc));
+      const std::uint64_t port = index(arc.node, arc.port);
       if (last_reader[port] != n) readers_[next[port]++] = n;
       last_reader[port] = n;
     }

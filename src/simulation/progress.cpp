@@ -29,9 +29,9 @@ progress::progress(const settings& config, std::uint64_t max_batch, std::ostream
 
 void progress::start_estimate() { eta_ = util::eta<double>(1, 0.0); }
 
-void progress::start() { start_ = util::wall_seconds(); }
+void progress::start() { start_ = util::steady_seconds(); }
 
-double progress::seconds() const { return util::wall_seconds() - start_; }
+double progress::seconds() const { return util::steady_seconds() - start_; }
 
 bool progress::out_of_time(std::uint64_t batch_iter) const {
   return time_is_up(seconds(), batch_iter, time_limit_, time_predict_,

@@ -22,7 +22,7 @@ namespace {
 
 // Where the storage seen by each logic output port comes from: the node that computed it, or
 // `none` for a constant or input table. A wire passes its input's storage on, and a recycling
-// gate its inputs' on its ports 0 and 2; every other port is computed.
+// gate its inputs' on the ports that copy them; every other port is computed.
 class storage_roots {
  public:
   static constexpr nid_t none = ~nid_t{0};
@@ -42,14 +42,11 @@ class storage_roots {
   std::uint64_t port_count() const { return roots_.size(); }
 
  private:
-  nid_t root_of_arc(const arc_t& arc) const { return root(std::get<0>(arc), std::get<1>(arc)); }
+  nid_t root_of_arc(const arc_t& arc) const { return root(arc.node, arc.port); }
 
   nid_t root_of_port(const operation::Node& node, nid_t n, pos_t p) const {
-    if (node.gate() == WIRE) return root_of_arc(node.get_input(0));
-    const bool recycling = node.output_count() > 1;
-    if (recycling && p == 0) return root_of_arc(node.get_input(0));
-    if (recycling && p == 2) return root_of_arc(node.get_input(node.input_count() - 1));
-    return n;
+    const pos_t copied = node.gate().copied_input(p);
+    return copied == operation::Gate::no_port ? n : root_of_arc(node.get_input(copied));
   }
 
   std::vector<std::uint64_t> first_port_;
@@ -82,7 +79,7 @@ std::uint64_t uncached_peak(const Circuit& circuit) {
   std::vector<nid_t> last_reader(roots.port_count(), never);
   for (nid_t n = dat_count; n < tra_count; ++n)
     for (const arc_t& arc : circuit[n].inputs())
-      if (std::get<0>(arc) >= dat_count) last_reader[roots.index(std::get<0>(arc), std::get<1>(arc))] = n;
+      if (arc.node >= dat_count) last_reader[roots.index(arc.node, arc.port)] = n;
 
   // Per computed storage: the last release of a handle on it within the batch, and the last node
   // (in the next batch) that replaces a handle kept across batches.

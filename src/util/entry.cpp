@@ -3,8 +3,8 @@
 #include <exception>
 #include <new>
 
-#include "operation/read/exception.hpp"
 #include "util/argparse/exception.hpp"
+#include "util/error.hpp"
 
 namespace util {
 
@@ -26,10 +26,12 @@ int run_program(std::string_view program, const std::function<int()>& body, std:
     status = body();
   } catch (const help_requested& help) {
     out << help.what();
-  } catch (const exception& error) {
+  } catch (const usage_error& error) {
     return report(program, error.what(), exit_status::command_line, out, err);
-  } catch (const operation::ReadException& error) {
+  } catch (const input_error& error) {
     return report(program, error.what(), exit_status::bad_input, out, err);
+  } catch (const resource_error& error) {
+    return report(program, error.what(), exit_status::failure, out, err);
   } catch (const std::bad_alloc&) {
     return report(program, "out of memory", exit_status::failure, out, err);
   } catch (const std::exception& error) {

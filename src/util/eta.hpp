@@ -69,8 +69,8 @@ class eta {
     }
   }
 
-  // The system clock's current time in seconds.
-  static FLT time_since_epoch() { return wall_seconds<FLT>(); }
+  // The steady clock's current time in seconds (see `steady_seconds`).
+  static FLT time_since_epoch() { return steady_seconds<FLT>(); }
 
   // Deletes the ring and empties the estimator.
   void free() {

@@ -46,7 +46,7 @@ fs::path destination_of(const fs::path& target) {
 }  // namespace
 
 file_not_writable::file_not_writable(const fs::path& path)
-    : std::runtime_error(string::concat("Could not write file `", path, "`.")) {}
+    : resource_error(string::concat("Could not write file `", path, "`.")) {}
 
 file_not_writable::~file_not_writable() = default;
 

@@ -2,14 +2,15 @@
 
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string_view>
+
+#include "util/error.hpp"
 
 namespace util {
 
 // A result file that cannot be created or written: "Could not write file `PATH`." (the path
 // quoted the way std::filesystem::path writes itself).
-class file_not_writable : public std::runtime_error {
+class file_not_writable : public resource_error {
  public:
   explicit file_not_writable(const std::filesystem::path& path);
   ~file_not_writable() override;

@@ -6,11 +6,11 @@
 namespace util {
 
 phase::phase(std::string_view name, std::string_view separator, std::ostream& out)
-    : name_(name), separator_(separator), out_(out), start_(wall_seconds()) {
+    : name_(name), separator_(separator), out_(out), start_(steady_seconds()) {
   out_ << name_ << '\n' << std::flush;
 }
 
-double phase::elapsed() const { return wall_seconds() - start_; }
+double phase::elapsed() const { return steady_seconds() - start_; }
 
 void phase::end() const { print_end("\n\n"); }
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <charconv>
+#include <concepts>
 #include <cstdint>
 #include <iomanip>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -44,12 +47,14 @@ std::string_view rtrim(std::string_view text, std::string_view chars = whitespac
 // The view without leading and trailing characters of the set.
 std::string_view trim(std::string_view text, std::string_view chars = whitespace);
 
-// Reads a T from the text with the standard stream extraction; 0 when nothing can be read.
-template <typename T>
-T to(std::string_view text) {
-  std::istringstream stream{std::string(text)};
+// The unsigned number that the whole text writes in decimal digits; nothing when the text is
+// empty, holds anything but the digits 0-9 (a sign, white space, a suffix) or exceeds T.
+template <std::unsigned_integral T>
+std::optional<T> to_unsigned(std::string_view text) {
   T value{};
-  stream >> value;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc{} || stop != end) return std::nullopt;
   return value;
 }
 

@@ -12,6 +12,7 @@
 #include "fullsim_run.hpp"
 #include "operation/read/read.hpp"
 #include "operation/read/topological_sort.hpp"
+#include "util/stream.hpp"
 
 namespace {
 
@@ -26,7 +27,8 @@ const char* const netlists[] = {"ctrl.v", "int2float.v", "cavlc.v"};
 
 TEST(FullsimRuns, CountsMatchPatternByPatternEvaluation) {
   for (const char* netlist : netlists) {
-    operation::Circuit circuit = operation::read(fs::path(INFOLOSS_TEST_DATA) / "circuits" / netlist);
+    operation::Circuit circuit =
+        operation::read(fs::path(INFOLOSS_TEST_DATA) / "circuits" / netlist, {}, util::null_ostr);
     operation::sort_topologically(circuit);
     std::vector<std::uint32_t> order(circuit.input_count());
     std::iota(order.begin(), order.end(), 0);

@@ -209,7 +209,7 @@ TEST(CircuitOrder, RandomCircuitsSortAndAnalyse) {
     const std::vector<nid_t> ranks = circuit.get_ranks();
     for (std::size_t k = 1; k + 2 < ranks.size(); ++k)
       for (nid_t n = ranks[k]; n < ranks[k + 1]; ++n)
-        for (const arc_t& arc : circuit[n].inputs()) ASSERT_LT(std::get<0>(arc), ranks[k]);
+        for (const arc_t& arc : circuit[n].inputs()) ASSERT_LT(arc.node, ranks[k]);
     ASSERT_EQ(circuit.section_signals(ranks), signals_by_sets(circuit, ranks));
   }
 }

@@ -36,7 +36,8 @@ inline Circuit parse(const std::vector<std::string>& lines) {
       operand = ltrim(operand, "~");
       const std::size_t cut = operand.rfind('_');
       const nid_t source = ids.at(std::string(operand.substr(0, cut)));
-      circuit[n].set_input(static_cast<pos_t>(p), source, to<int>(operand.substr(cut + 1)), inverted);
+      circuit[n].set_input(static_cast<pos_t>(p), source, to_unsigned<pos_t>(operand.substr(cut + 1)).value(),
+                           inverted);
       circuit[source].add_fanout(1);
     }
   circuit.check_sorted();

@@ -49,6 +49,24 @@ TEST(Gates, KindsHaveTheirPortsAndEnergies) {
   EXPECT_TRUE(gates::AND != gates::OR);
 }
 
+TEST(Gates, PortLayoutNamesComputedAndCopiedPorts) {
+  constexpr pos_t none = Gate::no_port;
+  EXPECT_EQ(gates::WIRE.computed_port(), none);
+  EXPECT_EQ(gates::WIRE.copied_input(0), 0);
+  for (const Gate gate : {gates::AND, gates::OR, gates::XOR, gates::MAJ}) {
+    EXPECT_EQ(gate.computed_port(), 0) << gate.name();
+    EXPECT_EQ(gate.copied_input(0), none) << gate.name();
+  }
+  for (const Gate gate : {gates::NONE, gates::ZERO, gates::I, gates::O})
+    EXPECT_EQ(gate.computed_port(), none);
+  EXPECT_EQ(gates::REC1_MAJ.computed_port(), 1);
+  EXPECT_EQ(gates::REC1_MAJ.copied_input(0), 0);
+  EXPECT_EQ(gates::REC1_MAJ.copied_input(1), none);
+  EXPECT_EQ(gates::REC2_AND.copied_input(2), 1);
+  EXPECT_EQ(gates::REC2_MAJ.copied_input(2), 2);
+  EXPECT_EQ(gates::REC2_MAJ.computed_port(), 1);
+}
+
 // The output combination of input combination i, from the gates' definitions: the base function
 // of the inputs, and for recycling kinds input 0, the function and (REC2) the last input.
 unsigned defined_output(const Gate& gate, unsigned i) {
@@ -101,14 +119,14 @@ struct state {
 
   void evaluate(const Gate& gate, nid_t nid, const std::vector<arc_t>& arcs, cmb_t* combs, bool use_same,
                 bool watch_changes) {
-    const cmb_t max_combs = values[0][0].size();
-    gate(nid, arcs.data(), tables.data(), max_combs, combs, use_same ? same.data() : nullptr, watch_changes);
+    gate({nid, arcs.data(), tables.data(), values[0][0].size(), combs, use_same ? same.data() : nullptr,
+          watch_changes});
   }
 
   // The value input k sees at pattern j.
   bool seen(const arc_t& arc, siz_t j) const {
-    const bitset& t = values[std::get<0>(arc)][std::get<1>(arc)];
-    return ((t.bucket(j / 64) >> (j % 64)) & 1) != std::get<2>(arc);
+    const bitset& t = values[arc.node][arc.port];
+    return ((t.bucket(j / 64) >> (j % 64)) & 1) != arc.inverted;
   }
 
   std::vector<std::array<tab_t, 3>> values;

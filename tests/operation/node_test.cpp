@@ -56,7 +56,7 @@ TEST(Node, EvaluatesThroughItsOwnArcs) {
   node.set_input(0, 0, 0, true);
   node.set_input(1, 1, 0, false);
   cmb_t combs[4] = {};
-  node(2, tables.data(), 4, combs, nullptr, false);
+  node({.node = 2, .arcs = nullptr, .tables = tables.data(), .max_combs = 4, .combs = combs});
   EXPECT_EQ(std::vector<cmb_t>(combs, combs + 4), (std::vector<cmb_t>{1, 2, 1, 0}));
   EXPECT_EQ(values[2].popcount(), 0U);
 }

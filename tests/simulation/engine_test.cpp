@@ -34,18 +34,16 @@ struct run_result {
 
 run_result run(const Circuit& circuit, const std::vector<std::uint32_t>& order, const settings& config) {
   std::ostringstream console;
-  simulation::engine engine(circuit, order, circuit.get_ranks().size() - 3, config, console);
-  engine.build_structures();
-  engine.apply_limits();
-  engine.build_bitsets();
-  engine.simulate();
-  run_result result{{}, engine.result(), ""};
-  for (nid_t n = 0; n < circuit.transfer_count(); ++n) {
-    const cmb_t* combs = engine.combs(n);
-    result.counts.emplace_back();
-    if (combs != nullptr) result.counts.back().assign(combs, combs + (1u << circuit.input_count(n)));
-  }
-  engine.free_memory();
+  run_result result;
+  result.outcome = simulation::run(circuit, order, circuit.get_ranks().size() - 3, config, {}, console,
+                                   [&](const simulation::engine& engine) {
+                                     for (nid_t n = 0; n < circuit.transfer_count(); ++n) {
+                                       const cmb_t* combs = engine.combs(n);
+                                       auto& counts = result.counts.emplace_back();
+                                       if (combs != nullptr)
+                                         counts.assign(combs, combs + (1u << circuit.input_count(n)));
+                                     }
+                                   });
   result.console = console.str();
   return result;
 }
@@ -268,7 +266,7 @@ TEST(Engine, RefusesWorkersPastTheLastShareAndCountsPast64Bits) {
     config.worker = 4;
     simulation::split_inputs(2, config);
     FAIL();
-  } catch (const util::exception& error) {
+  } catch (const util::usage_error& error) {
     EXPECT_STREQ(error.what(),
                  "Worker 4 does not exist: 2 sel bits make 4 workers, numbered 0 to 3. ('-sel-bits' 7 is "
                  "capped at the circuit's input count.)");
@@ -281,7 +279,7 @@ TEST(Engine, RefusesWorkersPastTheLastShareAndCountsPast64Bits) {
   try {
     simulation::split_inputs(70, config);
     FAIL();
-  } catch (const util::exception& error) {
+  } catch (const util::usage_error& error) {
     EXPECT_STREQ(
         error.what(),
         "The run would have 70 use bits and 0 var bits; each must stay below 64 for the pattern counts "

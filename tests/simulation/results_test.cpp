@@ -35,13 +35,7 @@ TEST(Results, FilesDescribeAStoppedRun) {
   const simulation::result_files files{dir / "counts.csv", dir / "status", dir / "progress",
                                        dir / "time",       dir / "memory", dir / "same"};
 
-  const auto run_and_write = [&] {
-    simulation::engine engine(circuit, {0, 1, 2}, 3, config, console);
-    engine.build_structures();
-    engine.build_bitsets();
-    engine.simulate();
-    engine.write_results(files);
-  };
+  const auto run_and_write = [&] { simulation::run(circuit, {0, 1, 2}, 3, config, files, console); };
 
   run_and_write();
   // Names are written as stored; the wire has no row; h counts (w, c, 0) over 8 patterns.

@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "operation/read/exception.hpp"
 #include "util/argparse/base.hpp"
+#include "util/error.hpp"
 #include "util/output_file.hpp"
 
 namespace {
@@ -25,10 +25,10 @@ outcome run(const std::function<int()>& body) {
   return {status, out.str(), err.str()};
 }
 
-// A reader error of a more specific kind, as the count-file reader will raise.
-class CountFileException : public operation::ReadException {
+// An input error of a more specific kind, as the readers raise.
+class netlist_error : public util::input_error {
  public:
-  using operation::ReadException::ReadException;
+  using util::input_error::input_error;
 };
 
 }  // namespace
@@ -40,6 +40,9 @@ TEST(Entry, CommandLineErrorsGiveStatus2) {
   auto result = run([]() -> int { throw util::param_unknown("extra"); });
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.err, "fullsim: Unknown param 'extra'.\n");
+  result = run([]() -> int { throw util::usage_error("Worker 4 does not exist."); });
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, "fullsim: Worker 4 does not exist.\n");
 
   result = run([] {
     util::argparse parser;
@@ -52,18 +55,24 @@ TEST(Entry, CommandLineErrorsGiveStatus2) {
 }
 
 TEST(Entry, InputFileErrorsGiveStatus3) {
-  auto result = run([]() -> int { throw operation::ReadException("Unknown gate `X`.", 7); });
+  auto result = run([]() -> int { throw netlist_error("Unknown gate `X`.", 7); });
   EXPECT_EQ(result.status, 3);
   EXPECT_EQ(result.err, "fullsim: Line 7: Unknown gate `X`.\n");
-  result = run([]() -> int { throw CountFileException("bad count"); });
+  result = run([]() -> int { throw util::input_error("bad count"); });
   EXPECT_EQ(result.status, 3);
   EXPECT_EQ(result.err, "fullsim: bad count\n");
+  result = run([]() -> int { throw util::input_error("bad count", 2, "w1.csv"); });
+  EXPECT_EQ(result.err, "fullsim: w1.csv: Line 2: bad count\n");
+  result = run([]() -> int { throw util::input_error("empty", 0, "w1.csv"); });
+  EXPECT_EQ(result.err, "fullsim: w1.csv: empty\n");
 }
 
 TEST(Entry, EverythingElseGivesStatus4) {
-  auto result = run([]() -> int { throw std::runtime_error("Could not limit memory."); });
+  auto result = run([]() -> int { throw util::resource_error("Could not limit memory."); });
   EXPECT_EQ(result.status, 4);
   EXPECT_EQ(result.err, "fullsim: Could not limit memory.\n");
+  result = run([]() -> int { throw std::runtime_error("Node `g` reads itself."); });
+  EXPECT_EQ(result.status, 4);
   result = run([]() -> int { throw std::bad_alloc(); });
   EXPECT_EQ(result.status, 4);
   EXPECT_EQ(result.err, "fullsim: out of memory\n");

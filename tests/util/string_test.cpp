@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,10 +44,14 @@ TEST(StringTrim, RemovesOnlyCharactersOfTheSet) {
 }
 
 TEST(StringNumbers, ReadAndFormat) {
-  EXPECT_EQ(to<unsigned>("42"), 42u);
-  EXPECT_EQ(to<unsigned>("17abc"), 17u);
-  EXPECT_EQ(to<unsigned>("abc"), 0u);
-  EXPECT_EQ(to<unsigned>(""), 0u);
+  EXPECT_EQ(to_unsigned<std::uint32_t>("42"), 42u);
+  EXPECT_EQ(to_unsigned<std::uint32_t>("007"), 7u);
+  EXPECT_EQ(to_unsigned<std::uint32_t>("4294967295"), 4294967295u);
+  EXPECT_EQ(to_unsigned<std::uint64_t>("18446744073709551615"), 18446744073709551615u);
+  // Anything but plain decimal digits within the type's range is refused.
+  for (const char* text : {"", "17abc", "abc", "-1", "+1", " 1", "1 ", "4294967296", "0x10"})
+    EXPECT_EQ(to_unsigned<std::uint32_t>(text), std::nullopt) << text;
+  EXPECT_EQ(to_unsigned<std::uint64_t>("18446744073709551616"), std::nullopt);
   EXPECT_EQ(fromf(0.5, 5), "0.50000");
   EXPECT_EQ(fromf(2.0, 0), "2");
   EXPECT_EQ(fromf(1.0 / 3.0, 18), "0.333333333333333315");

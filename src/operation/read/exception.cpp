@@ -1,14 +1,8 @@
 #include "operation/read/exception.hpp"
 
-#include <string>
-
-#include "util/string.hpp"
-
 namespace operation {
 
-ReadException::ReadException(std::string_view message, siz_t line)
-    : std::runtime_error(line == 0 ? std::string(message)
-                                   : util::string::concat("Line ", line, ": ", message)) {}
+ReadException::ReadException(std::string_view message, siz_t line) : util::input_error(message, line) {}
 
 ReadException::~ReadException() = default;
 

@@ -47,7 +47,9 @@ bool NameMap::emplace(std::string_view name, const arc_t& arc) {
     const char* text = name.data();
     std::memcpy(entry.key_, &text, sizeof text);
   }
-  std::tie(entry.node_, entry.port_, entry.inverted_) = arc;
+  entry.node_ = arc.node;
+  entry.port_ = arc.port;
+  entry.inverted_ = arc.inverted;
   entry.size_ = static_cast<nns_t>(name.size());
   entry.label_ = label_of(hash);
   ++size_;

@@ -23,9 +23,9 @@ std::string_view type_of_extension(const std::filesystem::path& fname) {
 // name too long, nodes out of section order) fail with standard runtime errors; they are faults of
 // the netlist, so they leave here as `ReadException` with the same text.
 template <typename Reader>
-Circuit read_netlist(Reader reader, const std::filesystem::path& fname) {
+Circuit read_netlist(Reader reader) {
   try {
-    return reader(fname);
+    return reader();
   } catch (const ReadException&) {
     throw;
   } catch (const std::runtime_error& error) {
@@ -35,10 +35,10 @@ Circuit read_netlist(Reader reader, const std::filesystem::path& fname) {
 
 }  // namespace
 
-Circuit read(const std::filesystem::path& fname, std::string_view filetype) {
+Circuit read(const std::filesystem::path& fname, std::string_view filetype, std::ostream& progress) {
   if (filetype.empty()) filetype = type_of_extension(fname);
-  if (filetype == "verilog") return read_netlist(read_verilog, fname);
-  if (filetype == "tree") return read_netlist(read_tree, fname);
+  if (filetype == "verilog") return read_netlist([&] { return read_verilog(fname, progress); });
+  if (filetype == "tree") return read_netlist([&] { return read_tree(fname); });
   throw ReadException(util::string::concat("Unknown file format for `", fname, "`."));
 }
 

@@ -38,17 +38,23 @@ pos_t referenced_port(Gate gate, std::size_t j, std::size_t count) {
   return 1;
 }
 
-// Reads the reference list "~0,1,~~2#comment" into slot numbers and inversion parities; the list
-// ends at the first empty item.
-void parse_references(std::string_view text, std::vector<std::uint32_t>& offs, std::vector<bool>& invs) {
-  text = lsplit(text, "#");
+// Reads the reference list "~0,1,~~2#comment" of the node `name` on line `lineno` into slot numbers
+// and inversion parities; the list ends at the first empty item. Throws ReadException when a slot
+// is not a decimal number of at most 32 bits.
+void parse_references(std::string_view text, std::string_view name, siz_t lineno,
+                      std::vector<std::uint32_t>& offs, std::vector<bool>& invs) {
+  text = util::string::rtrim(lsplit(text, "#"));  // a line end of "\r\n" leaves a "\r"
   while (!text.empty()) {
     std::string_view item = lsplit(text, ",", text);
     if (item.empty()) break;
     bool inverted = false;
     for (; !item.empty() && item.front() == '~'; item.remove_prefix(1)) inverted = !inverted;
+    const auto slot = util::string::to_unsigned<std::uint32_t>(item);
+    if (!slot)
+      throw ReadException(concat("Slot `", item, "` of `", name, "` is not a number from 0 to 4294967295."),
+                          lineno);
     invs.push_back(inverted);
-    offs.push_back(util::string::to<std::uint32_t>(item));
+    offs.push_back(*slot);
   }
 }
 
@@ -90,7 +96,7 @@ std::vector<arc_t> build_line(Circuit& circuit, TreeLine line, const std::vector
       for (pos_t i = 0; i < gate.input_count(); ++i) {
         const arc_t& arc = prev_line[offset + i];
         circuit[id].set_input(i, arc);
-        circuit[std::get<0>(arc)].add_fanout(1);
+        circuit[arc.node].add_fanout(1);
       }
       for (std::size_t j = 0; j < offs.size(); ++j)
         next_line[offs[j]] = arc_t(id, referenced_port(gate, j, offs.size()), invs[j]);
@@ -122,7 +128,7 @@ void parse_tree(const std::filesystem::path& fname, multi<std::string>& nod_name
       if (!gate.in(gates::WIRE, gates::ZERO)) ++nod_count;
       names.emplace_back(name);
       line_gates.push_back(gate);
-      parse_references(references_text, offs.emplace_back(), invs.emplace_back());
+      parse_references(references_text, name, lineno, offs.emplace_back(), invs.emplace_back());
       references += static_cast<std::uint32_t>(offs.back().size());
     }
   }

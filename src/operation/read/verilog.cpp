@@ -1,8 +1,8 @@
 #include "operation/read/verilog.hpp"
 
 #include <array>
-#include <iostream>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "operation/gate.hpp"
@@ -25,10 +25,12 @@ constexpr siz_t progress_interval = 10000;  // lines between two progress texts
 bool progress_due(siz_t lineno, siz_t start) { return lineno == start || lineno % progress_interval == 0; }
 
 // Rewrites the terminal line with the line counter.
-void print_progress(siz_t lineno) { std::cout << "\r\x1b[Kline = " << lineno << std::flush; }
+void print_progress(std::ostream& progress, siz_t lineno) {
+  progress << "\r\x1b[Kline = " << lineno << std::flush;
+}
 
 // Starts a phase: its name on a line of its own.
-void announce(std::string_view phase) { std::cout << '\n' << phase << std::endl; }
+void announce(std::ostream& progress, std::string_view phase) { progress << '\n' << phase << std::endl; }
 
 // The name map of the circuit's nodes built so far, after the constants' entries; the first node
 // with a given name wins.
@@ -94,7 +96,7 @@ nid_t build_assignment(Circuit& circuit, const ResolvedAssignment& resolved, siz
                        CountRead count_read) {
   if (resolved.assignment_.word_ != "assign") throw ReadException("This is not an assignment.", lineno);
   if (resolved.gate_ == gates::NONE) throw ReadException("Could not detect gate.", lineno);
-  const nid_t id = std::get<0>(found(resolved.target_, resolved.assignment_.name_, lineno));
+  const nid_t id = found(resolved.target_, resolved.assignment_.name_, lineno).node;
   Node& node = circuit[id];
   node.set_gate(resolved.gate_);
   for (pos_t i = 0; i < resolved.gate_.input_count(); ++i) {
@@ -157,7 +159,7 @@ void read_statement(std::istream& file, siz_t& lineno, std::string& buffer, cons
 void resolve_statement(Statement& statement, const node_id_map& node_id, const FanoutCounts& fanouts) {
   look_up(statement.resolved_, node_id);
   for (const std::optional<arc_t>& source : statement.resolved_.sources_)
-    if (source) fanouts.prefetch(std::get<0>(*source));
+    if (source) fanouts.prefetch(source->node);
 }
 
 // Refuses a circuit in which a node reads a declared name that no assignment gave a gate: such a
@@ -173,10 +175,10 @@ void check_reads_assigned(const Circuit& circuit) {
 
 }  // namespace
 
-Circuit read_verilog(const std::filesystem::path& fname) {
+Circuit read_verilog(const std::filesystem::path& fname, std::ostream& progress) {
   std::ifstream file = open_netlist(fname);
   siz_t lineno = 0;
-  VerilogHeader header = read_header(file, lineno);
+  VerilogHeader header = read_header(file, lineno, progress);
   header.logic_.insert(header.logic_.end(), header.outputs_.begin(), header.outputs_.end());
 
   Circuit circuit(1 + siz_t{header.inputs_.size()} + header.logic_.size() + header.outputs_.size());
@@ -186,10 +188,10 @@ Circuit read_verilog(const std::filesystem::path& fname) {
   util::vector::real_clear(header.inputs_);
   util::vector::real_clear(header.logic_);
 
-  announce("building name to id map");
+  announce(progress, "building name to id map");
   const node_id_map node_id = map_names(circuit);
-  announce("reading assignments");
-  const bool sorted = read_assigns(file, circuit, lineno, node_id);
+  announce(progress, "reading assignments");
+  const bool sorted = read_assigns(file, circuit, lineno, node_id, progress);
   file.close();
 
   // Every output name is also a logic node's name, so the lookup fails only for a map built by hand;
@@ -198,7 +200,7 @@ Circuit read_verilog(const std::filesystem::path& fname) {
     const arc_t arc = found(node_id.find(header.outputs_[i]), header.outputs_[i], lineno);
     const nid_t id = circuit.emplace_node(util::string::concat("o-", i), gates::O);
     circuit[id].set_input(0, arc);
-    circuit[std::get<0>(arc)].add_fanout(1);
+    circuit[arc.node].add_fanout(1);
   }
   util::vector::real_clear(header.outputs_);
   check_reads_assigned(circuit);
@@ -206,7 +208,7 @@ Circuit read_verilog(const std::filesystem::path& fname) {
   return circuit;
 }
 
-VerilogHeader read_header(std::istream& file, siz_t& lineno) {
+VerilogHeader read_header(std::istream& file, siz_t& lineno, std::ostream& progress) {
   VerilogHeader header;
   std::string buffer;
   while (true) {
@@ -217,14 +219,14 @@ VerilogHeader read_header(std::istream& file, siz_t& lineno) {
     if (keyword == "module") {
       ignore_command(file, rest, lineno, ';');
     } else if (keyword == "input") {
-      announce("reading inputs");
-      header.inputs_ = read_names(file, buffer, rest, lineno);
+      announce(progress, "reading inputs");
+      header.inputs_ = read_names(file, buffer, rest, lineno, progress);
     } else if (keyword == "output") {
-      announce("reading outputs");
-      header.outputs_ = read_names(file, buffer, rest, lineno);
+      announce(progress, "reading outputs");
+      header.outputs_ = read_names(file, buffer, rest, lineno, progress);
     } else if (keyword == "wire") {
-      announce("reading wires");
-      header.logic_ = read_names(file, buffer, rest, lineno);
+      announce(progress, "reading wires");
+      header.logic_ = read_names(file, buffer, rest, lineno, progress);
     } else if (keyword == "assign") {
       // The body is read from this line again, which a pipe cannot do.
       if (position == std::streampos(-1))
@@ -240,11 +242,11 @@ VerilogHeader read_header(std::istream& file, siz_t& lineno) {
 }
 
 std::deque<std::string> read_names(std::istream& file, std::string& buffer, std::string_view line,
-                                   siz_t& lineno) {
+                                   siz_t& lineno, std::ostream& progress) {
   const siz_t start = lineno;
   std::deque<std::string> names;
   while (true) {
-    if (progress_due(lineno, start)) print_progress(lineno);
+    if (progress_due(lineno, start)) print_progress(progress, lineno);
     char last = '\0';  // the last character of the line's last item
     while (!line.empty()) {
       std::string_view item = lsplit(line, ",", line);
@@ -260,12 +262,13 @@ std::deque<std::string> read_names(std::istream& file, std::string& buffer, std:
       throw ReadException("File ended inside a name list.", lineno);
     }
   }
-  print_progress(lineno);
-  std::cout << std::endl;
+  print_progress(progress, lineno);
+  progress << std::endl;
   return names;
 }
 
-bool read_assigns(std::istream& file, Circuit& circuit, siz_t& lineno, const node_id_map& node_id) {
+bool read_assigns(std::istream& file, Circuit& circuit, siz_t& lineno, const node_id_map& node_id,
+                  std::ostream& progress) {
   const siz_t start = lineno;
   bool sorted = true;
   std::string buffer;
@@ -280,12 +283,12 @@ bool read_assigns(std::istream& file, Circuit& circuit, siz_t& lineno, const nod
   resolve_statement(window[0], node_id, fanouts);
   for (std::size_t k = 0;; ++k) {
     const Statement& current = window[k % 3];
-    if (progress_due(current.before_, start)) print_progress(current.before_);
+    if (progress_due(current.before_, start)) print_progress(progress, current.before_);
     const siz_t statement_line = current.before_ + 1;
     const std::string_view text = trim(current.text_);
     if (text == "endmodule") {
-      print_progress(current.after_);
-      std::cout << std::endl;
+      print_progress(progress, current.after_);
+      progress << std::endl;
       return sorted;
     }
     if (text.size() < 6 || !text.starts_with("assign")) {

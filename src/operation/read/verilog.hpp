@@ -3,6 +3,7 @@
 #include <deque>
 #include <filesystem>
 #include <istream>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -11,7 +12,8 @@
 #include "operation/read/name_map.hpp"
 
 // The reader of flat combinational modules in structural Verilog whose gates are continuous
-// assignments ("assign y = a & ~b;"). It prints its phases and a line counter to standard output.
+// assignments ("assign y = a & ~b;"). It prints its phases and a line counter on the caller's
+// progress stream.
 namespace operation {
 
 // What a name in an assignment reads: a node's output port, complemented for the constants "1" and
@@ -29,21 +31,22 @@ struct VerilogHeader {
 // and per output name, and the output markers "o-0", "o-1", … Throws ReadException for malformed
 // text, with the line number where one is known, and for a node that reads a declared name never
 // assigned.
-Circuit read_verilog(const std::filesystem::path& fname);
+Circuit read_verilog(const std::filesystem::path& fname, std::ostream& progress);
 
 // Reads the declarations up to the first "assign" line and puts the stream and `lineno` back to the
 // start of that line; throws ReadException when the stream cannot go back (a pipe). A later list of
 // the same kind replaces the earlier one.
-VerilogHeader read_header(std::istream& file, siz_t& lineno);
+VerilogHeader read_header(std::istream& file, siz_t& lineno, std::ostream& progress);
 
 // Reads a comma-separated name list that starts with `line` (a view into `buffer`) and ends with the
-// first line whose last item ends in ";". Prints the line counter as it goes.
+// first line whose last item ends in ";". Prints the line counter on `progress` as it goes.
 std::deque<std::string> read_names(std::istream& file, std::string& buffer, std::string_view line,
-                                   siz_t& lineno);
+                                   siz_t& lineno, std::ostream& progress);
 
 // Reads the assignments up to "endmodule" into `circuit`; returns whether every assignment read
 // only nodes of lower index than the node it assigns.
-bool read_assigns(std::istream& file, Circuit& circuit, siz_t& lineno, const node_id_map& node_id);
+bool read_assigns(std::istream& file, Circuit& circuit, siz_t& lineno, const node_id_map& node_id,
+                  std::ostream& progress);
 
 // Gives the node named by the assignment `line` (the statement starting at line `lineno`) its gate,
 // detected from the shape of the right-hand side, and its input arcs; clears `sorted` when an

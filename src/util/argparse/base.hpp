@@ -209,7 +209,8 @@ class argparse::params {
   }
 
   // Reads a value as T. Provided for const std::string& (the text itself), std::string,
-  // std::uint64_t (stoull, base 10), std::uint32_t (the low 32 bits of that), double (stold),
+  // std::uint64_t and std::uint32_t (decimal digits only, within the type's range), double (stold,
+  // which must read the whole text),
   // bool (false for "" and "0", else true) and std::filesystem::path.
   template <typename T>
   static T default_conversor(const std::string& text) {

@@ -6,7 +6,7 @@ namespace util {
 
 using string::concat;
 
-exception::exception(const std::string& message) : std::runtime_error(message) {}
+exception::exception(const std::string& message) : usage_error(message) {}
 exception::~exception() = default;
 param_exception::~param_exception() = default;
 option_exception::~option_exception() = default;

@@ -4,12 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "util/error.hpp"
+
 // Errors of the command-line parser: declaration errors (a program declared its parameters
 // inconsistently) and command-line errors (the user's arguments do not fit the declarations).
 namespace util {
 
-// Root of the parser's errors; carries the whole message.
-class exception : public std::runtime_error {
+// Root of the parser's errors; carries the whole message. Usage errors: they end a run with status 2.
+class exception : public usage_error {
  public:
   explicit exception(const std::string& message);
   ~exception() override;

@@ -1,6 +1,8 @@
 #include <cmath>
+#include <concepts>
 #include <limits>
 #include <ostream>
+#include <stdexcept>
 #include <utility>
 
 #include "util/argparse/base.hpp"
@@ -60,19 +62,38 @@ std::string argparse::params::default_conversor<std::string>(const std::string& 
   return text;
 }
 
+namespace {
+
+// The whole text as a decimal number of type T. Anything else is refused with the error that the
+// standard reader gives: a text that is not plain digits as invalid, a number beyond T as out of range.
+template <std::unsigned_integral T>
+T whole_unsigned(const std::string& text) {
+  if (const auto value = string::to_unsigned<T>(text)) return *value;
+  const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+  if (digits) throw std::out_of_range("stoull");
+  throw std::invalid_argument("stoull");
+}
+
+}  // namespace
+
 template <>
 std::uint64_t argparse::params::default_conversor<std::uint64_t>(const std::string& text) {
-  return std::stoull(text, nullptr, 10);
+  return whole_unsigned<std::uint64_t>(text);
 }
 
 template <>
 std::uint32_t argparse::params::default_conversor<std::uint32_t>(const std::string& text) {
-  return static_cast<std::uint32_t>(default_conversor<std::uint64_t>(text));
+  return whole_unsigned<std::uint32_t>(text);
 }
 
 template <>
 double argparse::params::default_conversor<double>(const std::string& text) {
-  const long double value = std::stold(text);
+  // The number must be the whole text: no leading white space, no suffix.
+  std::size_t end = 0;
+  if (!text.empty() && string::whitespace.find(text.front()) != std::string_view::npos)
+    throw std::invalid_argument("stold");
+  const long double value = std::stold(text, &end);
+  if (end != text.size()) throw std::invalid_argument("stold");
   // Narrowing a finite value beyond the range of double is undefined: report it as stold does.
   if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<double>::max()) {
     throw std::out_of_range("stold");

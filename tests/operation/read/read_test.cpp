@@ -6,6 +6,7 @@
 
 #include "netlist_file.hpp"
 #include "operation/read/exception.hpp"
+#include "util/stream.hpp"
 
 namespace {
 
@@ -18,8 +19,7 @@ const char* const tree_text = "a=I@0\ny=O\n";
 // The reader that `read` chose for a file named `name` holding `text`, told by the circuit it built.
 std::string reader_of(std::string_view name, std::string_view text, std::string_view filetype = {}) {
   const netlist_file::Temporary file(name, text);
-  const netlist_file::CapturedStdout quiet;
-  const Circuit circuit = read(file.path(), filetype);
+  const Circuit circuit = read(file.path(), filetype, util::null_ostr);
   return circuit.output_count() == 1 && circuit.name(circuit.size() - 1) == "o-0" ? "verilog" : "tree";
 }
 
@@ -34,11 +34,11 @@ TEST(Read, ChoosesTheReaderByTypeOrElseByExtension) {
 
 TEST(Read, RefusesUnknownFormatsWithoutReading) {
   for (const char* name : {"dir/adder.V", "dir/adder", "dir/a.blif", "dir/.v"})
-    EXPECT_EQ(error_of<ReadException>([&] { read(name); }),
+    EXPECT_EQ(error_of<ReadException>([&] { read(name, {}, util::null_ostr); }),
               std::string("Unknown file format for `\"") + name + "\"`.");
-  EXPECT_EQ(error_of<ReadException>([] { read("dir/adder.v", "blif"); }),
+  EXPECT_EQ(error_of<ReadException>([] { read("dir/adder.v", "blif", util::null_ostr); }),
             "Unknown file format for `\"dir/adder.v\"`.");
-  EXPECT_EQ(error_of<ReadException>([] { read("d\"ir/x\\y.vv"); }),
+  EXPECT_EQ(error_of<ReadException>([] { read("d\"ir/x\\y.vv", {}, util::null_ostr); }),
             "Unknown file format for `\"d\\\"ir/x\\\\y.vv\"`.");
 }
 
@@ -49,8 +49,7 @@ namespace {
 // What `read` throws for a netlist that the circuit's own checks refuse.
 std::string circuit_fault_of(std::string_view name, std::string_view text) {
   const netlist_file::Temporary file(name, text);
-  const netlist_file::CapturedStdout quiet;
-  return error_of<ReadException>([&] { read(file.path()); });
+  return error_of<ReadException>([&] { read(file.path(), {}, util::null_ostr); });
 }
 
 TEST(Read, CircuitFaultsOfTheNetlistAreReadErrors) {

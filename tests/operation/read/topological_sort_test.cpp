@@ -9,6 +9,7 @@
 #include "netlist_file.hpp"
 #include "operation/read/exception.hpp"
 #include "operation/read/verilog.hpp"
+#include "util/stream.hpp"
 
 namespace {
 
@@ -21,7 +22,7 @@ Circuit read_module(std::string_view body) {
   const netlist_file::Temporary file(
       "net.v", "module t(a, y);\ninput a;\noutput y;\nwire u, v;\n" + std::string(body) + "endmodule\n");
   const netlist_file::CapturedStdout quiet;
-  return read_verilog(file.path());
+  return read_verilog(file.path(), util::null_ostr);
 }
 
 TEST(SortTopologically, SortsAndDropsWhatNothingReads) {

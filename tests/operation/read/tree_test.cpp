@@ -85,7 +85,7 @@ TEST(ReadTree, RefusesLinesOutsideTheFormat) {
             "Line 2: Gate `h` reads more slots than the line before drives (2).");
   EXPECT_EQ(error_reading("a=I@0 b=I@5\n"),
             "Line 1: Slot 5 of `b` is out of range (the line has 2 references).");
-  EXPECT_EQ(error_reading("a=I@0 b=I@-1\n"),
+  EXPECT_EQ(error_reading("a=I@0 b=I@4294967295\n"),
             "Line 1: Slot 4294967295 of `b` is out of range (the line has 2 references).");
   EXPECT_EQ(error_reading("a=I@0,1\nw=W@3 r=REC1.AND\n"),
             "Line 2: Slot 3 of `w` is out of range (the line has 1 references).");
@@ -93,6 +93,24 @@ TEST(ReadTree, RefusesLinesOutsideTheFormat) {
   EXPECT_EQ(error_reading("a=I@0\no=O@0\n"), "Line 2: Gate `o` has no output, but lists 1 references.");
   EXPECT_EQ(error_reading("u=?@0,1\n"), "Line 1: Gate `u` has no output, but lists 2 references.");
   EXPECT_EQ(error_reading("a=I@0 b=I@1\ng=AND@0\nc=I\n"), "Input nodes should come second.");
+}
+
+TEST(ReadTree, RefusesSlotsThatAreNoWholeNumber) {
+  // Each of these once read as some other slot (0, 1, or the largest).
+  EXPECT_EQ(error_reading("a=I@0 b=I@1\ng=AND@x\n"),
+            "Line 2: Slot `x` of `g` is not a number from 0 to 4294967295.");
+  EXPECT_EQ(error_reading("a=I@0 b=I@1x\n"),
+            "Line 1: Slot `1x` of `b` is not a number from 0 to 4294967295.");
+  EXPECT_EQ(error_reading("a=I@0 b=I@-1\n"),
+            "Line 1: Slot `-1` of `b` is not a number from 0 to 4294967295.");
+  EXPECT_EQ(error_reading("a=I@0 b=I@~\n"), "Line 1: Slot `` of `b` is not a number from 0 to 4294967295.");
+  EXPECT_EQ(error_reading("a=I@0 b=I@4294967296\n"),
+            "Line 1: Slot `4294967296` of `b` is not a number from 0 to 4294967295.");
+}
+
+TEST(ReadTree, ReadsSlotsWithLeadingZerosAndBeforeCarriageReturns) {
+  EXPECT_EQ(circuit_text::lines(read_text("a=I@00 b=I@~01\r\ng=AND@0,1#x\r\no=O\n"))[3],
+            "g = AND( a_0 , ~b_0 )");
 }
 
 TEST(ReadTree, RefusesWhatCannotBeOpenedAndFilesWithoutNodes) {

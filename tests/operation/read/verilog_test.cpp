@@ -13,6 +13,7 @@
 #include "../circuit_text.hpp"
 #include "netlist_file.hpp"
 #include "operation/read/exception.hpp"
+#include "util/stream.hpp"
 
 namespace {
 
@@ -20,12 +21,15 @@ using namespace operation;
 using netlist_file::error_of;
 using strings = std::vector<std::string>;
 
-// Reads `text` as a Verilog netlist file; the console text goes to `console` when given.
+// Reads `text` as a Verilog netlist file; the progress text goes to `console` when given. Nothing
+// may go to standard output, which belongs to the program.
 Circuit read_text(std::string_view text, std::string* console = nullptr) {
   const netlist_file::Temporary file("net.v", text);
   const netlist_file::CapturedStdout captured;
-  Circuit circuit = read_verilog(file.path());
-  if (console != nullptr) *console = captured.text();
+  std::ostringstream progress;
+  Circuit circuit = read_verilog(file.path(), progress);
+  EXPECT_EQ(captured.text(), "");
+  if (console != nullptr) *console = progress.str();
   return circuit;
 }
 
@@ -134,10 +138,10 @@ TEST(ReadVerilog, ErrorsCarryTheLineTheyConcern) {
 TEST(ReadVerilog, RefusesAFileThatCannotBeOpened) {
   const netlist_file::Temporary file("net.v", "");
   const auto missing = file.path().parent_path() / "missing.v";
-  EXPECT_EQ(error_of<ReadException>([&] { read_verilog(missing); }),
+  EXPECT_EQ(error_of<ReadException>([&] { read_verilog(missing, util::null_ostr); }),
             "Could not open file `\"" + missing.string() + "\"`.");
-  const netlist_file::CapturedStdout quiet;
-  EXPECT_EQ(error_of<ReadException>([] { read_verilog("/proc/self/mem"); }), "Could not read the file.");
+  EXPECT_EQ(error_of<ReadException>([] { read_verilog("/proc/self/mem", util::null_ostr); }),
+            "Could not read the file.");
 }
 
 TEST(ReadVerilog, RefusesAStreamThatCannotGoBackToTheFirstAssignment) {
@@ -148,8 +152,7 @@ TEST(ReadVerilog, RefusesAStreamThatCannotGoBackToTheFirstAssignment) {
   } pipe(example);
   std::istream file(&pipe);
   siz_t lineno = 0;
-  const netlist_file::CapturedStdout quiet;
-  EXPECT_EQ(error_of<ReadException>([&] { read_header(file, lineno); }),
+  EXPECT_EQ(error_of<ReadException>([&] { read_header(file, lineno, util::null_ostr); }),
             "Cannot read the netlist from a pipe: give a regular file.");
 }
 
@@ -274,8 +277,8 @@ TEST(ReadVerilog, ReadsRealNetlistsWithEscapedNames) {
         Expected{"int2float.v", 11, 7, 260, "\\B[0]"},
         Expected{"cavlc.v", 10, 11, 693, "\\totalcoeffs[0]"}}) {
     SCOPED_TRACE(expected.file);
-    const netlist_file::CapturedStdout quiet;
-    Circuit circuit = read_verilog(std::string(INFOLOSS_TEST_DATA) + "/circuits/" + expected.file);
+    Circuit circuit =
+        read_verilog(std::string(INFOLOSS_TEST_DATA) + "/circuits/" + expected.file, util::null_ostr);
     EXPECT_EQ(circuit.fixed_count(), 1U);
     EXPECT_EQ(circuit.input_count(), expected.inputs);
     EXPECT_EQ(circuit.output_count(), expected.outputs);

@@ -245,12 +245,13 @@ TEST(ArgparseParams, Conversions) {
   EXPECT_TRUE(read("1").get<bool>("-v"));
   EXPECT_TRUE(read("yes").get<bool>("-v"));
   EXPECT_TRUE(read("00").get<bool>("-v"));
-  EXPECT_EQ(read("4294967297").get<std::uint32_t>("-v"), 1u);
-  EXPECT_EQ(read(" 42x").get<std::uint64_t>("-v"), 42u);
+  EXPECT_EQ(read("4294967295").get<std::uint32_t>("-v"), 4294967295u);
+  EXPECT_EQ(read("0").get<std::uint32_t>("-v"), 0u);
+  EXPECT_EQ(read("012").get<std::uint64_t>("-v"), 12u);  // decimal, not octal
   EXPECT_EQ(read("18446744073709551615").get<std::uint64_t>("-v"), std::numeric_limits<std::uint64_t>::max());
-  EXPECT_EQ(read("-1").get<std::uint64_t>("-v"), std::numeric_limits<std::uint64_t>::max());
   EXPECT_EQ(read("2.5").get<double>("-v"), 2.5);
   EXPECT_EQ(read("1e-3").get<double>("-v"), 0.001);
+  EXPECT_EQ(read("inf").get<double>("-v"), std::numeric_limits<double>::infinity());
   EXPECT_EQ(read("dir/f.v").get<std::filesystem::path>("-v"), std::filesystem::path("dir/f.v"));
   EXPECT_EQ(&read("text").get<const std::string&>("-v"), &parsed.get_ref("-v"));
   EXPECT_EQ(read("abc").get<std::uint64_t>("-v", [](const std::string& s) { return s.size(); }), 3u);
@@ -268,6 +269,27 @@ TEST(ArgparseParams, ConversionErrorsNameTheParameter) {
             "Param '-t' has an invalid value '1e400' (stold).");
   // The parser's errors form one family, which the programs report as command-line errors.
   EXPECT_THROW(parsed.get<double>("-t"), util::exception);
+  EXPECT_THROW(parsed.get<double>("-t"), util::usage_error);
+}
+
+TEST(ArgparseParams, NumbersMustBeTheWholeTextAndInRange) {
+  argparse::params parsed({}, {});
+  const auto refusal = [&]<typename T>(const std::string& text, T) {
+    parsed.set("-use-bits", text, true);
+    return message_of<util::param_value_invalid>([&] { parsed.get<T>("-use-bits"); });
+  };
+  // Each of these was once read as some other number.
+  for (const char* text : {"4x", "-1", " 4", "4 ", "+4", "", "0x10", "4.0"})
+    EXPECT_EQ(refusal(text, std::uint32_t{}),
+              std::string("Param '-use-bits' has an invalid value '") + text + "' (stoull).");
+  EXPECT_EQ(refusal("4294967296", std::uint32_t{}),
+            "Param '-use-bits' has an invalid value '4294967296' (stoull).");
+  EXPECT_EQ(refusal("4294967297", std::uint32_t{}),
+            "Param '-use-bits' has an invalid value '4294967297' (stoull).");
+  EXPECT_EQ(refusal("-1", std::uint64_t{}), "Param '-use-bits' has an invalid value '-1' (stoull).");
+  for (const char* text : {"1.5x", " 1.5", "1.5 ", "", "x"})
+    EXPECT_EQ(refusal(text, double{}),
+              std::string("Param '-use-bits' has an invalid value '") + text + "' (stold).");
 }
 
 TEST(ArgparseParams, IteratorConvertsEveryValue) {
