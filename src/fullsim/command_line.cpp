@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "operation/read/read.hpp"
+#include "util/error.hpp"
 #include "util/string.hpp"
 
 namespace fullsim {
@@ -34,7 +35,7 @@ std::uint64_t samples(const std::string& text) {
 std::optional<simulation::sampling> sampling_settings(const params& args) {
   if (!args.is_set("-samples")) {
     for (const char* name : {"-seed", "-replicate"})
-      if (args.is_set(name)) throw util::exception(util::string::concat("'", name, "' needs '-samples'."));
+      if (args.is_set(name)) throw util::usage_error(util::string::concat("'", name, "' needs '-samples'."));
     return std::nullopt;
   }
   return simulation::sampling{args.get<std::uint64_t>("-samples", samples), args.get<std::uint64_t>("-seed"),

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "multiprecision.hpp"
+#include "util/error.hpp"
 #include "util/string.hpp"
 
 namespace join {
@@ -60,14 +61,14 @@ util::argparse::params parse_args(int argc, const char* const* argv) {
 void check_replicates(const params& args) {
   if (!args.get<bool>("-replicates")) {
     if (args.is_set("-save-energy-error")) {
-      throw util::exception("'-save-energy-error' needs '-replicates'.");
+      throw util::usage_error("'-save-energy-error' needs '-replicates'.");
     }
     return;
   }
   util::argparse::iterator<std::string> input, end;
   args.get<std::string>("inputs", input, end);
   if (std::distance(input, end) < 2) {
-    throw util::exception("'-replicates' needs two count files or more: one replicate shows no spread.");
+    throw util::usage_error("'-replicates' needs two count files or more: one replicate shows no spread.");
   }
 }
 

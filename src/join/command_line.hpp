@@ -18,7 +18,7 @@ struct precisions {
 util::argparse::params parse_args(int argc, const char* const* argv);
 
 // Refuses "-replicates" with fewer than two count files, and "-save-energy-error" without
-// "-replicates" (`util::exception`).
+// "-replicates" (`util::usage_error`).
 void check_replicates(const util::argparse::params& args);
 
 // Reads "-precision" (1 to `max_precision_digits`), "-precision-print" and "-precision-save" (0 to

@@ -22,13 +22,13 @@ class too_many_bits : public util::usage_error {
 
 // Sel bits in a sampled run: every sample is drawn from the whole input space, so there are no
 // shares to split; independent replicates ("-replicate") take the place of workers.
-class sampling_with_workers : public util::exception {
+class sampling_with_workers : public util::usage_error {
  public:
   sampling_with_workers();
 };
 
 // Samples whose patterns (samples × 2^use_bits per gate) could not be counted in 64 bits.
-class sample_too_large : public util::exception {
+class sample_too_large : public util::usage_error {
  public:
   sample_too_large(std::uint64_t samples, std::uint32_t use_bits);
 };
