@@ -11,6 +11,7 @@
 #include "fullsim/phase.hpp"
 #include "fullsim/size_limits.hpp"
 #include "fullsim/statistics.hpp"
+#include "fullsim/use_bits.hpp"
 #include "operation/read/read.hpp"
 #include "operation/read/topological_sort.hpp"
 #include "simulation/engine.hpp"
@@ -78,13 +79,22 @@ int main(int argc, char** argv) {
     operation::Circuit circ = read_netlist(args);
     if (!fullsim::within_size_limits(args, circ, std::cerr)) return util::exit_status::size_limit;
     const bool evaluate = !args.get<bool>("-no-eval");
-    const simulation::settings config = fullsim::simulation_settings(args);
-    // A worker past the last share, or a split the 64-bit counts cannot hold, is refused now.
-    if (evaluate) simulation::split_inputs(circ.input_count(), config);
+    simulation::settings config = fullsim::simulation_settings(args);
+    // A sample must not depend on the machine: with "-samples", "-use-bits auto" keeps the sampled
+    // runs' default.
+    const bool choose_use_bits = fullsim::use_bits_auto(args) && !config.sampling;
+    // A worker past the last share, or a split the 64-bit counts cannot hold, is refused now (with
+    // "-use-bits auto", once the use bits are chosen).
+    if (evaluate && !choose_use_bits) simulation::split_inputs(circ.input_count(), config);
     sort_circuit(circ);
     const std::vector<nid_t> ranks = circ.get_ranks();
     fullsim::save_statistics(args, circ, ranks);
     if (!evaluate) return util::exit_status::success;
+    if (choose_use_bits) {
+      config.use_bits = fullsim::auto_use_bits(circ, config);
+    } else if (!config.sampling) {
+      fullsim::advise_use_bits(circ, config, std::cerr);
+    }
     std::vector<nid_t> order = fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort"));
     simulate(args, circ, ranks, std::move(order), config);
     save_full_time(args, run.elapsed());

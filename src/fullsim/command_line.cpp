@@ -84,7 +84,8 @@ params parse_args(int argc, const char* const* argv) {
   flag("-predict-time", "stop early when the predicted time exceeds three times -limit-time");
   value("-input-sort", "reach", "input order: by index, by the nodes each reaches, or by fan-out",
         {"no", "reach", "fanouts"});
-  value("-use-bits", "", "inputs simulated bit-parallel in one batch (default: all; 12 with -samples)");
+  value("-use-bits", "",
+        "inputs simulated bit-parallel in one batch, or auto (default: all; 12 with -samples)");
   value("-sel-bits", "0", "inputs fixed by the worker number (2^N workers share the job)");
   value("-worker", "0", "this worker's number, from 0 to 2^sel-bits - 1");
   value("-print-every", "10000", "batches between progress lines; 0: no progress or summary");
@@ -94,9 +95,14 @@ params parse_args(int argc, const char* const* argv) {
   return parser.parse(static_cast<std::uint64_t>(argc), argv);
 }
 
+bool use_bits_auto(const params& args) {
+  return args.is_set("-use-bits") && args.get_ref("-use-bits") == "auto";
+}
+
 simulation::settings simulation_settings(const params& args) {
   simulation::settings config;
-  if (args.is_set("-use-bits")) config.use_bits = args.get<std::uint32_t>("-use-bits");
+  if (args.is_set("-use-bits") && !use_bits_auto(args))
+    config.use_bits = args.get<std::uint32_t>("-use-bits");
   if (args.is_set("-sel-bits")) config.sel_bits = args.get<std::uint32_t>("-sel-bits");
   config.worker = args.get<std::uint64_t>("-worker");
   config.use_cache = !args.get<bool>("-no-cache");

@@ -105,8 +105,7 @@ void engine::apply_limits() {
     out_ << "limiting memory to " << *config_.memory_limit << '\n';
     if (!util::rss::limit(*config_.memory_limit)) throw util::resource_error("Could not limit memory.");
   }
-  const memory_room room{util::rss::physical(), util::rss::current(), config_.memory_limit,
-                         util::rss::address_space()};
+  const memory_room room = memory_room_now(config_.memory_limit);
   const std::uint64_t tables = logic_tables_alive(circuit_, config_.use_cache);
   check_table_memory(tables, split_.use_bits, room);
   copies_allowed_ = copies_that_fit(tables, split_.use_bits, room, copies_allowed_);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "simulation/errors.hpp"
+#include "util/resources.hpp"
 #include "util/string.hpp"
 #include "util/unit.hpp"
 
@@ -163,10 +164,18 @@ std::uint64_t tables_need(std::uint64_t logic_tables, std::uint32_t use_bits) {
 
 }  // namespace
 
+memory_room memory_room_now(std::optional<std::uint64_t> limit) {
+  return {util::rss::physical(), util::rss::current(), limit, util::rss::address_space()};
+}
+
+bool tables_fit(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room) {
+  return tables_need(logic_tables, use_bits) <= room_left(room).first;
+}
+
 void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room) {
+  if (tables_fit(logic_tables, use_bits, room)) return;
   const auto [left, bound] = room_left(room);
   const auto needed = [&](std::uint32_t bits) { return tables_need(logic_tables, bits); };
-  if (needed(use_bits) <= left) return;
 
   std::string advice = "no '-use-bits' would fit.";
   for (std::uint32_t bits = use_bits; bits-- > 0;)

@@ -26,6 +26,13 @@ struct memory_room {
   std::uint64_t mapped = 0;            // of it, what the process has mapped now
 };
 
+// The memory room of this process now, under the address-space limit `limit` when set.
+memory_room memory_room_now(std::optional<std::uint64_t> limit);
+
+// Whether `logic_tables` tables, plus the use inputs' and the zero table, of 2^use_bits bits each
+// fit in what is left of the physical memory and under the limit.
+bool tables_fit(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room);
+
 // Throws `tables_too_large` when `logic_tables` tables, plus the use inputs' and the zero table, of
 // 2^use_bits bits each do not fit in what is left of the physical memory or under the limit; the
 // message says how much they need and which "-use-bits" would fit.

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -50,7 +53,7 @@ TEST(FullsimRuns, CountsMatchPatternByPatternEvaluation) {
 TEST(FullsimRuns, OptionsThatMustNotChangeTheCounts) {
   for (const char* netlist : netlists) {
     const std::vector<row> reference = fullsim_run::count_rows(netlist, "");
-    for (const char* use_bits : {"", "-use-bits 0", "-use-bits 1", "-use-bits 3"})
+    for (const char* use_bits : {"", "-use-bits 0", "-use-bits 1", "-use-bits 3", "-use-bits auto"})
       for (const char* option : {"", "-no-cache", "-no-gray-code", "-no-watch-changes", "-input-sort no"}) {
         const std::string args = std::string(use_bits) + " " + option;
         EXPECT_EQ(fullsim_run::count_rows(netlist, args), reference) << netlist << " " << args;
@@ -77,4 +80,38 @@ TEST(FullsimRuns, WorkersSumToTheSingleRun) {
       EXPECT_EQ(sum, whole) << netlist << " with " << sel_bits << " sel bits";
     }
   }
+}
+
+// "-use-bits auto" on a circuit large enough to be split: the counts are those of the use bits it
+// chose, which the usual "use bits (N)" line shows.
+TEST(FullsimRuns, UseBitsAutoCountsAsItsChoiceByHand) {
+  const std::string sin = std::string(INFOLOSS_CIRCUITS) + "/sin.v";
+  const fs::path base = fs::temp_directory_path() / ("fullsim_auto_" + std::to_string(::getpid()));
+  const std::string console = base.string() + ".out", counts = base.string() + ".csv";
+  const std::string command = std::string(INFOLOSS_FULLSIM) + " " + sin +
+                              " -use-bits auto -print-every 0 -o " + counts + " > " + console + " 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  std::ifstream out(console);
+  std::string line, chosen, all;
+  while (std::getline(out, line)) {
+    all += line + "\n";
+    if (line.starts_with("use bits (")) chosen = line.substr(10, line.find(')') - 10);
+  }
+  ASSERT_FALSE(chosen.empty()) << all;
+  EXPECT_EQ(all.find("-use-bits auto' picks"), std::string::npos) << "no hint when the use bits are chosen";
+  const int use_bits = std::stoi(chosen);
+  EXPECT_GE(use_bits, 13);
+  EXPECT_LE(use_bits, 14);
+  std::ifstream auto_file(counts);
+  const std::string auto_counts((std::istreambuf_iterator<char>(auto_file)),
+                                std::istreambuf_iterator<char>());
+  const std::string by_hand = std::string(INFOLOSS_FULLSIM) + " " + sin + " -use-bits " + chosen +
+                              " -print-every 0 -o " + counts + " > /dev/null";
+  ASSERT_EQ(std::system(by_hand.c_str()), 0);
+  std::ifstream hand_file(counts);
+  const std::string hand_counts((std::istreambuf_iterator<char>(hand_file)),
+                                std::istreambuf_iterator<char>());
+  EXPECT_EQ(auto_counts, hand_counts);
+  fs::remove(counts);
+  fs::remove(console);
 }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+#include "operation/circuit.hpp"
+#include "simulation/settings.hpp"
+#include "simulation/table_memory.hpp"
+
+namespace simulation {
+
+// The use bits that suit a sorted circuit on a machine of `threads` threads and memory `room`:
+// tables of 2^14 bits with the cache, 2^16 without (near the caches, yet long enough that an
+// operation's fixed cost stays small), no smaller than 2^13 bits while the inputs allow, so long
+// as enough var bits remain for every thread to take long chunks of batches (log2(threads) + 7
+// with the cache, + 3 without), and smaller when the tables, or a copy of them per thread, would
+// not fit in memory. The var bits stay below 64 where the use bits can take the rest.
+std::uint32_t choose_use_bits(const operation::Circuit& circuit, const settings& config,
+                              std::uint64_t threads, const memory_room& room);
+
+}  // namespace simulation

@@ -1,0 +1,1 @@
+../../approximate/without-logic/pass.v
