@@ -1,11 +1,13 @@
-// Reading large Verilog netlists: a generated and-inverter-graph netlist of N assignments (two-input
-// ANDs with inversions, wires named nNNN, escaped input and output names; about 48 bytes per
-// assignment with its wire declaration, like the real netlists) is read with `operation::read`.
+// Reading large netlists: a generated and-inverter-graph netlist of N assignments (two-input ANDs
+// with inversions, wires named nNNN, escaped input and output names; about 48 bytes per assignment
+// with its wire declaration, like the real netlists) is read with `operation::read`; so is a binary
+// AIGER file of N AND gates of the same shape.
 // Reports the read rate in bytes per second and the process's peak resident bytes per gate
 // (getrusage, so it includes the process's baseline). The reader's progress text is discarded;
 // releasing the circuit is not timed. Run one size per process for a clean peak:
 //
-//   bench_read --benchmark_filter='/1000000/'
+//   bench_read --benchmark_filter='Verilog/1000000/'
+//   bench_read --benchmark_filter='Aiger'
 
 #include "operation/read/read.hpp"
 
@@ -84,6 +86,47 @@ void write_netlist(const std::filesystem::path& path, std::uint64_t assigns) {
   out << "endmodule\n";
 }
 
+// Writes a binary AIGER file of `ands` AND gates over `input_count` inputs with `output_count`
+// outputs, each gate reading a recent signal and one from anywhere before it, possibly inverted.
+void write_aiger(const std::filesystem::path& path, std::uint64_t ands) {
+  std::ofstream out(path, std::ios::binary);
+  const std::uint64_t variables = input_count + ands;
+  out << "aig " << variables << ' ' << input_count << " 0 " << output_count << ' ' << ands << '\n';
+  for (std::uint64_t o = 0; o < output_count; ++o) out << 2 * (variables - o) + (mix(o) & 1) << '\n';
+  const auto put = [&](std::uint64_t delta) {
+    for (; delta >= 0x80; delta >>= 7) out.put(static_cast<char>(0x80 | (delta & 0x7F)));
+    out.put(static_cast<char>(delta));
+  };
+  for (std::uint64_t g = 0; g < ands; ++g) {
+    const std::uint64_t lhs = 2 * (input_count + g + 1), before = input_count + g, hash = mix(g);
+    const std::uint64_t near =
+        2 * (before - hash % std::min<std::uint64_t>(before, 1000)) + ((hash >> 60) & 1);
+    const std::uint64_t far = 2 * (1 + (hash >> 20) % before) + ((hash >> 61) & 1);
+    put(lhs - std::max(near, far));
+    put(std::max(near, far) - std::min(near, far));
+  }
+  for (std::uint64_t i = 0; i < input_count; ++i) out << 'i' << i << " a[" << i << "]\n";
+  out << "c\ngenerated and-inverter graph\n";
+}
+
+void BM_ReadAiger(benchmark::State& state) {
+  const auto ands = static_cast<std::uint64_t>(state.range(0));
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("bench_read_" + std::to_string(getpid()) + ".aig");
+  write_aiger(path, ands);
+  for (auto _ : state) {
+    operation::Circuit circuit = operation::read(path, {}, util::null_ostr);
+    state.PauseTiming();
+    circuit.free();
+    state.ResumeTiming();
+  }
+  const auto file_bytes = static_cast<std::int64_t>(std::filesystem::file_size(path));
+  std::filesystem::remove(path);
+  state.SetBytesProcessed(state.iterations() * file_bytes);
+  state.counters["file_MB"] = static_cast<double>(file_bytes) / 1e6;
+  state.counters["peak_B_per_gate"] = static_cast<double>(util::rss::peak()) / static_cast<double>(ands);
+}
+
 void BM_ReadVerilog(benchmark::State& state) {
   const auto assigns = static_cast<std::uint64_t>(state.range(0));
   const std::filesystem::path path =
@@ -110,5 +153,7 @@ BENCHMARK(BM_ReadVerilog)
     ->Iterations(1)
     ->Repetitions(3)
     ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_ReadAiger)->Arg(1000000)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

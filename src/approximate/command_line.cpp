@@ -11,7 +11,7 @@ util::argparse::params parse_args(int argc, const char* const* argv) {
   parser.add("input", util::argparse::option::required);
   parser.describe("input", "the netlist");
   parser.add("-filetype", "", operation::supported_types);
-  parser.describe("-filetype", "netlist format (default: by the file's extension, .v or .tree)");
+  parser.describe("-filetype", "netlist format (default: by the file's extension, .v, .tree, .aag or .aig)");
   parser.add("-o", "");
   parser.describe("-o", "file receiving each logic gate's estimate (name,energy)");
   parser.add("-save-time", "");

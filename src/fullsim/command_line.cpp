@@ -58,7 +58,7 @@ params parse_args(int argc, const char* const* argv) {
   parser.add("input", option::required);
   parser.describe("input", "the netlist to simulate");
   value("-o", "", "file receiving each gate's input-combination counts (name,gate,combinations)");
-  value("-filetype", "", "netlist format; by default the file extension decides (.v, .tree)",
+  value("-filetype", "", "netlist format; by default the file extension decides (.v, .tree, .aag, .aig)",
         operation::supported_types);
   flag("-no-eval", "stop after the structural statistics, without simulating");
   flag("-no-cache", "evaluate every gate in every batch (no cache of unchanged values)");

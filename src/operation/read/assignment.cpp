@@ -43,6 +43,7 @@ Assignment parse_assignment(std::string_view line) {
   assignment.word_ = util::string::lsplit(util::string::lsplit(line, "=", right), " ", name);
   assignment.name_ = util::string::trim(name);
   right = util::string::trim(right);
+  assignment.plain_ = right.find('(') == std::string_view::npos;
   std::size_t start = 0;  // where the current operand begins
   for (std::size_t i = 0; i < right.size(); ++i) {
     switch (right[i]) {

@@ -22,6 +22,7 @@ struct Assignment {
   std::size_t ands_ = 0;                                 // "&" characters on the right-hand side
   std::size_t ors_ = 0;                                  // "|" characters
   std::size_t xors_ = 0;                                 // "^" characters
+  bool plain_ = true;                                    // no parentheses on the right-hand side
 
   // The operands kept (all of them when there are at most `max_operands`).
   std::span<const std::string_view> operands() const {
@@ -33,7 +34,8 @@ struct Assignment {
 // right-hand side the text after it (white space around it removed). The right-hand side is cut at
 // every operator character; the text before the first operator and between two operators always
 // forms an operand, the text after the last one only when it is not empty. The views point into
-// `line`.
+// `line`. Parentheses on the right-hand side, which group, clear `plain_`: then the operands alone
+// do not tell the meaning.
 Assignment parse_assignment(std::string_view line);
 
 // The gate that the right-hand side forms, or NONE: one operand is a WIRE; two are an AND, OR or XOR

@@ -25,8 +25,10 @@ std::ifstream open_netlist(const std::filesystem::path& fname);
 // than the end of the file), which the line-reading operations report as the end of input.
 void check_read_error(const std::istream& file);
 
-// The next line with text left once its "//" comment and surrounding white space are removed, as a
-// view into `buffer` (valid until the next read into it); empty at end of input or on a stream error.
+// The next line with text left once its comments ("//" to the line end, "/* … */" also across lines),
+// attributes ("(* … *)") and surrounding white space are removed, as a view into `buffer` (valid
+// until the next read into it); empty at end of input or on a stream error. Throws ReadException
+// "File ended inside a comment." (or "… an attribute.") with the line where it opened.
 std::string_view read_next_line(std::istream& file, siz_t& lineno, std::string& buffer);
 
 // One statement: the following lines, each preceded by one space, up to and including the first
@@ -34,9 +36,10 @@ std::string_view read_next_line(std::istream& file, siz_t& lineno, std::string& 
 std::string read_full_line(std::istream& file, siz_t& lineno, char delim);
 
 // `read_full_line` into `statement`, reusing `buffer` for the lines, so that a reader of millions of
-// statements allocates nothing per statement.
-void read_full_line(std::istream& file, siz_t& lineno, char delim, std::string& buffer,
-                    std::string& statement);
+// statements allocates nothing per statement. Returns the line on which the statement begins (0 when
+// nothing was left).
+siz_t read_full_line(std::istream& file, siz_t& lineno, char delim, std::string& buffer,
+                     std::string& statement);
 
 // Removes name separators around `name` and its leading "~" marks (separators may stand between
 // them); returns whether it carried an odd number of them.

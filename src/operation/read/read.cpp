@@ -1,5 +1,6 @@
 #include "operation/read/read.hpp"
 
+#include "operation/read/aiger.hpp"
 #include "operation/read/exception.hpp"
 #include "operation/read/tree.hpp"
 #include "operation/read/verilog.hpp"
@@ -7,7 +8,7 @@
 
 namespace operation {
 
-const std::unordered_set<std::string> supported_types = {"verilog", "tree"};
+const std::unordered_set<std::string> supported_types = {"verilog", "tree", "aiger"};
 
 namespace {
 
@@ -16,6 +17,7 @@ std::string_view type_of_extension(const std::filesystem::path& fname) {
   const std::filesystem::path extension = fname.extension();
   if (extension == ".v") return "verilog";
   if (extension == ".tree") return "tree";
+  if (extension == ".aag" || extension == ".aig") return "aiger";
   return {};
 }
 
@@ -39,6 +41,7 @@ Circuit read(const std::filesystem::path& fname, std::string_view filetype, std:
   if (filetype.empty()) filetype = type_of_extension(fname);
   if (filetype == "verilog") return read_netlist([&] { return read_verilog(fname, progress); });
   if (filetype == "tree") return read_netlist([&] { return read_tree(fname); });
+  if (filetype == "aiger") return read_netlist([&] { return read_aiger(fname); });
   throw ReadException(util::string::concat("Unknown file format for `", fname, "`."));
 }
 

@@ -29,7 +29,7 @@ TEST(Read, ChoosesTheReaderByTypeOrElseByExtension) {
   EXPECT_EQ(reader_of("adder.v", tree_text, "tree"), "tree");
   EXPECT_EQ(reader_of("net.tree", verilog_text, "verilog"), "verilog");
   EXPECT_EQ(reader_of("adder", verilog_text, "verilog"), "verilog");
-  EXPECT_EQ(supported_types, (std::unordered_set<std::string>{"verilog", "tree"}));
+  EXPECT_EQ(supported_types, (std::unordered_set<std::string>{"verilog", "tree", "aiger"}));
 }
 
 TEST(Read, RefusesUnknownFormatsWithoutReading) {
@@ -56,7 +56,7 @@ TEST(Read, CircuitFaultsOfTheNetlistAreReadErrors) {
   EXPECT_EQ(
       circuit_fault_of("twice.v",
                        "module t(a, y);\ninput a;\noutput y;\nassign y = ~a;\nassign y = a;\nendmodule\n"),
-      "Cannot change gate, except from NONE.");
+      "Line 5: `y` is assigned twice.");
   EXPECT_EQ(circuit_fault_of("gate.tree", "a=I@0\ny=FOO\n"), "Unknown gate `FOO`.");
   EXPECT_EQ(circuit_fault_of("late.tree", "a=I@0,1\ng=AND@0 c=I@1\n"), "Input nodes should come second.");
 }
