@@ -1,5 +1,6 @@
 #include "count_table.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <stdexcept>
@@ -124,6 +125,9 @@ void CountTable::add_file(const fs::path& file) {
   if (file_index_ == 0) {
     first_file_ = file;
   }
+  if (keep_file_counts_) {
+    for (combs_vector& combs : file_combs_) std::fill(combs.begin(), combs.end(), 0);
+  }
   std::string line;
   siz_t number = 1;
   nid_t rows = 0;
@@ -143,7 +147,12 @@ void CountTable::add_file(const fs::path& file) {
     const row fields = cut_row(line, file, number);
     const nid_t nid = file_index_ == 0 ? add_gate(fields.name, fields.kind, file, number)
                                        : match_gate(fields.name, fields.kind, rows, file, number);
-    add_counts(fields.counts, all_combs_[nid], fields.name, gates_[nid], file, number);
+    if (keep_file_counts_) {
+      add_counts(fields.counts, file_combs_[nid], fields.name, gates_[nid], file, number);
+      for (std::uint64_t i = 0; i < all_combs_[nid].size(); ++i) all_combs_[nid][i] += file_combs_[nid][i];
+    } else {
+      add_counts(fields.counts, all_combs_[nid], fields.name, gates_[nid], file, number);
+    }
     ++rows;
   }
   if (in.bad()) {
@@ -172,6 +181,9 @@ nid_t CountTable::add_gate(std::string_view name, std::string_view kind, const f
   repeated_.push_back(!inserted);
   gates_.push_back(gate);
   all_combs_.emplace_back(std::uint64_t{1} << gate.input_count());
+  if (keep_file_counts_) {
+    file_combs_.emplace_back(std::uint64_t{1} << gate.input_count());
+  }
   matched_in_.push_back(file_index_);
   return nid;
 }

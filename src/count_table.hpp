@@ -29,6 +29,8 @@ class CountFileException : public util::input_error {
 class CountTable {
  public:
   CountTable() = default;
+  // A table that also keeps the counts of the file read last (`file_combs`), as replicates need.
+  explicit CountTable(bool keep_file_counts) : keep_file_counts_(keep_file_counts) {}
   // The name map holds views into the stored names, so a table is moved, never copied.
   CountTable(const CountTable&) = delete;
   CountTable& operator=(const CountTable&) = delete;
@@ -51,6 +53,10 @@ class CountTable {
   operation::Gate gate(operation::nid_t nid) const { return gates_[nid]; }
   // The summed counts of gate `nid`'s input combinations (2^n entries).
   const combs_vector& combs(operation::nid_t nid) const { return all_combs_[nid]; }
+  // The counts of gate `nid` in the file read last; only in a table that keeps them.
+  const combs_vector& file_combs(operation::nid_t nid) const { return file_combs_[nid]; }
+  // The number of files read.
+  std::uint32_t files() const { return file_index_; }
 
  private:
   // Enters a row of the first file as a new gate and returns its index.
@@ -75,8 +81,10 @@ class CountTable {
   std::vector<bool> repeated_;               // whether the name occurs more than once
   std::vector<operation::Gate> gates_;       // kinds, as the first file gives them
   std::vector<combs_vector> all_combs_;      // summed input-combination counts
-  std::vector<std::uint32_t> matched_in_;    // the last file whose row matched each gate
-  std::uint32_t file_index_ = 0;             // the current file, 0 for the first
+  bool keep_file_counts_ = false;
+  std::vector<combs_vector> file_combs_;   // the counts of the file read last, when kept
+  std::vector<std::uint32_t> matched_in_;  // the last file whose row matched each gate
+  std::uint32_t file_index_ = 0;           // the current file, 0 for the first
   std::filesystem::path first_file_;
 
   static constexpr operation::nid_t no_gate = operation::limits::max_nodes;

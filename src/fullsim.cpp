@@ -18,6 +18,7 @@
 #include "simulation/engine.hpp"
 #include "util/argparse/base.hpp"
 #include "util/entry.hpp"
+#include "util/error.hpp"
 #include "util/output_file.hpp"
 #include "util/result_paths.hpp"
 #include "util/string.hpp"
@@ -101,7 +102,12 @@ int main(int argc, char** argv) {
     const bool evaluate = !args.get<bool>("-no-eval");
     simulation::settings config = fullsim::simulation_settings(args);
     const bool symbolic = args.get_ref("-method") == "bdd";
-    const bool choose_use_bits = !symbolic && fullsim::use_bits_auto(args);
+    if (symbolic && config.sampling)
+      throw util::usage_error("'-samples' estimates by enumerating random batches; it does not combine with "
+                              "'-method bdd', which counts exactly.");
+    // A sample must not depend on the machine: with "-samples", "-use-bits auto" keeps the sampled
+    // runs' default.
+    const bool choose_use_bits = !symbolic && fullsim::use_bits_auto(args) && !config.sampling;
     // A worker past the last share, or an enumeration the 64-bit counts cannot hold, is refused now
     // (with "-use-bits auto", once the use bits are chosen).
     if (evaluate && symbolic) simulation::worker_sel_bits(circ.input_count(), config);
@@ -115,7 +121,7 @@ int main(int argc, char** argv) {
     } else {
       if (choose_use_bits) {
         config.use_bits = fullsim::auto_use_bits(circ, config);
-      } else {
+      } else if (!config.sampling) {
         fullsim::advise_use_bits(circ, config, std::cerr);
       }
       simulate(args, circ, ranks, fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort")), config);

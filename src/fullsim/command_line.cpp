@@ -1,11 +1,14 @@
 #include "fullsim/command_line.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 #include "operation/read/read.hpp"
+#include "util/error.hpp"
+#include "util/string.hpp"
 
 namespace fullsim {
 
@@ -19,6 +22,24 @@ double seconds(const std::string& text) {
   const double value = params::default_conversor<double>(text);
   if (!(value >= 0)) throw std::out_of_range("seconds must be 0 or more");
   return value;
+}
+
+// Reads a number of samples, at least 1.
+std::uint64_t samples(const std::string& text) {
+  const auto value = params::default_conversor<std::uint64_t>(text);
+  if (value == 0) throw std::out_of_range("a sample needs at least one batch");
+  return value;
+}
+
+// The sampling choices, when "-samples" is given; "-seed" and "-replicate" mean nothing without it.
+std::optional<simulation::sampling> sampling_settings(const params& args) {
+  if (!args.is_set("-samples")) {
+    for (const char* name : {"-seed", "-replicate"})
+      if (args.is_set(name)) throw util::usage_error(util::string::concat("'", name, "' needs '-samples'."));
+    return std::nullopt;
+  }
+  return simulation::sampling{args.get<std::uint64_t>("-samples", samples), args.get<std::uint64_t>("-seed"),
+                              args.get<std::uint32_t>("-replicate")};
 }
 
 }  // namespace
@@ -65,7 +86,8 @@ params parse_args(int argc, const char* const* argv) {
         "input order: by index, by the nodes each reaches, by fan-out, or depth- or breadth-first from the "
         "outputs (with -method bdd also the diagrams' variable order, by default breadth)",
         {"no", "reach", "fanouts", "depth", "breadth"});
-  value("-use-bits", "", "inputs simulated bit-parallel in one batch, or auto (default: all)");
+  value("-use-bits", "",
+        "inputs simulated bit-parallel in one batch, or auto (default: all; 12 with -samples)");
   value("-sel-bits", "0", "inputs fixed by the worker number (2^N workers share the job)");
   value("-worker", "0", "this worker's number, from 0 to 2^sel-bits - 1");
   value("-method", "enumerate",
@@ -73,6 +95,9 @@ params parse_args(int argc, const char* const* argv) {
         {"enumerate", "bdd"});
   value("-print-every", "10000",
         "batches (-method bdd: gates) between progress lines; 0: no progress or summary");
+  value("-samples", "", "count N batches with random var inputs instead of enumerating them (no cache)");
+  value("-seed", "0", "key of the random batches of -samples");
+  value("-replicate", "0", "which independent stream of the seed -samples draws from (0 to 2^32 - 1)");
   return parser.parse(static_cast<std::uint64_t>(argc), argv);
 }
 
@@ -93,6 +118,10 @@ simulation::settings simulation_settings(const params& args) {
   if (args.is_set("-limit-time")) config.time_limit = args.get<double>("-limit-time", seconds);
   config.time_predict = args.get<bool>("-predict-time");
   if (args.is_set("-limit-memory")) config.memory_limit = args.get<std::uint64_t>("-limit-memory");
+  config.sampling = sampling_settings(args);
+  // Random batches change about half the var inputs at once, which leaves the cache nothing to
+  // skip: it would only cost its comparisons and the memory of every gate's table.
+  if (config.sampling) config.use_cache = false;
   return config;
 }
 

@@ -1,9 +1,11 @@
 #include "join/command_line.hpp"
 
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
 #include "multiprecision.hpp"
+#include "util/error.hpp"
 #include "util/string.hpp"
 
 namespace join {
@@ -38,6 +40,13 @@ util::argparse::params parse_args(int argc, const char* const* argv) {
   parser.describe("-save-entropy", "file receiving each gate's entropies (name,in-entropy,out-entropy)");
   parser.add("-save-combs", "");
   parser.describe("-save-combs", "file receiving each gate's summed counts (name,in-combs,out-combs)");
+  parser.add("-replicates", option::enabler);
+  parser.describe(
+      "-replicates",
+      "read each count file as an independent replicate and give every energy its standard error");
+  parser.add("-save-energy-error", "");
+  parser.describe("-save-energy-error",
+                  "file receiving the standard error of the total energy (-replicates)");
   parser.add("-save-time", "");
   parser.describe("-save-time", "file receiving the run time in seconds");
   parser.add("-precision", "64");
@@ -47,6 +56,20 @@ util::argparse::params parse_args(int argc, const char* const* argv) {
   parser.add("-precision-save", "20");
   parser.describe("-precision-save", "digits after the point in files (0: as -precision)");
   return parser.parse(static_cast<std::uint64_t>(argc), argv);
+}
+
+void check_replicates(const params& args) {
+  if (!args.get<bool>("-replicates")) {
+    if (args.is_set("-save-energy-error")) {
+      throw util::usage_error("'-save-energy-error' needs '-replicates'.");
+    }
+    return;
+  }
+  util::argparse::iterator<std::string> input, end;
+  args.get<std::string>("inputs", input, end);
+  if (std::distance(input, end) < 2) {
+    throw util::usage_error("'-replicates' needs two count files or more: one replicate shows no spread.");
+  }
 }
 
 precisions read_precisions(const params& args) {

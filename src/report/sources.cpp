@@ -49,7 +49,7 @@ worker_record worker_of(const fs::path& job, std::uint64_t w) {
   return worker;
 }
 
-// The job recorded in `job`/job: its netlist, worker count and fullsim options.
+// The job recorded in `job`/job: its netlist, worker (or replicate) count and fullsim options.
 struct job_record {
   fs::path netlist;
   std::uint64_t workers = 0;
@@ -69,12 +69,14 @@ job_record read_job_file(const fs::path& job) {
     const std::string_view key = util::string::lsplit(line, "\t", value);
     if (key == "netlist") {
       record.netlist = value;
-    } else if (key == "workers") {
+    } else if (key == "workers" || key == "replicates") {
+      // A sampled job records its replicates, one worker each, as the option of its join.
       std::uint64_t workers = 0;
       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), workers);
       if (error != std::errc{} || end != value.data() + value.size() || workers == 0)
         throw file_error(file, number, "The worker count is not a positive number.");
       record.workers = workers;
+      if (key == "replicates") record.options.insert(record.options.end(), {"-replicates", std::string(value)});
     } else if (key == "option" || key == "run-option") {
       record.options.emplace_back(value);
     }  // other lines (the checksum) do not concern the report

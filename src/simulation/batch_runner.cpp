@@ -29,6 +29,8 @@ void batch_runner::allocate() {
   state_.allocate(circuit, plan_.config.use_cache);
   dirty_.assign((circuit.logic_count() + word_bits - 1) / word_bits, 0);
   counted_until_.assign(circuit.transfer_count(), 0);
+  values_.assign(plan_.source.words(), 0);
+  last_values_.assign(plan_.source.words(), 0);
 }
 
 void batch_runner::build_tables() {
@@ -51,12 +53,12 @@ void batch_runner::build_tables() {
 
 batch_result batch_runner::run(std::uint64_t batch, bool counted, const progress* timer) {
   const operation::Circuit& circuit = plan_.circuit;
-  const std::uint64_t gray = plan_.config.use_gray_code ? batch ^ (batch >> 1) : batch;
   batch_result result;
-  set_sources(gray, result.same_count);
+  values_.swap(last_values_);
+  plan_.source.var_values(batch, values_);
+  set_sources(result.same_count);
   started_ = true;
   last_batch_ = batch;
-  last_gray_ = gray;
 
   const nid_t dat_count = circuit.data_count(), tra_count = circuit.transfer_count();
   std::uint64_t changed_ports = 0;
@@ -82,7 +84,7 @@ batch_result batch_runner::run(std::uint64_t batch, bool counted, const progress
   return result;
 }
 
-void batch_runner::set_sources(std::uint64_t gray, std::uint64_t& same_count) {
+void batch_runner::set_sources(std::uint64_t& same_count) {
   const input_split& split = plan_.split;
   const std::vector<std::uint32_t>& order = plan_.order;
   tab_t*** tables = state_.tables();
@@ -97,10 +99,10 @@ void batch_runner::set_sources(std::uint64_t gray, std::uint64_t& same_count) {
   }
   if (state_.output_counter() != nullptr) state_.reset_output_counters(plan_.readers.arc_counts());
   for (std::uint32_t i = 0; i < split.var_bits; ++i) {
-    const bool value = bit_of(gray, i);
+    const bool value = bit_of(values_[i / 64], i % 64);
     share(*tables[order[i]][0], shannon_[value]);
     if (same == nullptr) continue;
-    const bool unchanged = later && value == bit_of(last_gray_, i);
+    const bool unchanged = later && value == bit_of(last_values_[i / 64], i % 64);
     same[order[i]][0] = unchanged;
     same_count += unchanged;
     if (!unchanged) mark_readers(order[i], 0);
@@ -170,7 +172,9 @@ void batch_runner::add_counts(nid_t n, std::uint64_t upto) {
 batch_result batch_runner::stop_after(nid_t last, std::uint64_t same_count, std::uint64_t changed_ports) {
   const operation::Circuit& circuit = plan_.circuit;
   const nid_t dat_count = circuit.data_count();
-  for (nid_t n = dat_count; n < circuit.transfer_count(); ++n) add_counts(n, counted_ + (n <= last));
+  const bool partial_batch_counts = !plan_.source.sampled();
+  for (nid_t n = dat_count; n < circuit.transfer_count(); ++n)
+    add_counts(n, counted_ + (partial_batch_counts && n <= last));
   stopped_ = true;
   batch_result result{same_count, true, last - dat_count};
   if (state_.same() != nullptr)

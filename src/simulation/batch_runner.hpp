@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "operation/circuit.hpp"
+#include "simulation/batch_source.hpp"
 #include "simulation/input_split.hpp"
 #include "simulation/node_state.hpp"
 #include "simulation/port_readers.hpp"
@@ -21,6 +22,7 @@ struct simulation_plan {
   const settings& config;
   const std::vector<std::uint32_t>& order;  // the inputs' node positions: var, use, then sel inputs
   const port_readers& readers;
+  const batch_source& source;  // the var input values of every batch
 };
 
 // What one batch found.
@@ -69,15 +71,16 @@ class batch_runner {
 
  private:
   // Resets last batch's changed flags, sets the constant and var input tables and the sources'
-  // flags for a batch with var input values `gray`, and marks the gates to evaluate.
-  void set_sources(std::uint64_t gray, std::uint64_t& same_count);
+  // flags for a batch with the var input values `values_`, and marks the gates to evaluate.
+  void set_sources(std::uint64_t& same_count);
   void mark_all_gates();
   void mark_readers(operation::nid_t n, operation::pos_t p);
   // Evaluates node n; returns the number of its ports found changed (with the cache).
   std::uint64_t evaluate(operation::nid_t n);
   // Adds node n's last counts for the batches since they were last added, up to counted batch `upto`.
   void add_counts(operation::nid_t n, std::uint64_t upto);
-  // Counts of a run stopped after node `last`: the nodes up to it include the stopped batch.
+  // Counts of a run stopped after node `last`: the nodes up to it include the stopped batch, unless
+  // the batches are samples, where a partial batch would leave the gates with unequal samples.
   batch_result stop_after(operation::nid_t last, std::uint64_t same_count, std::uint64_t changed_ports);
   // Without the cache: a constant output table shares the constant tables' storage and its own
   // becomes a spare. (With the cache a gate keeps its storage, to overwrite it in place at its
@@ -102,7 +105,8 @@ class batch_runner {
   std::uint64_t counted_ = 0;                 // counted batches run
   bool started_ = false;                      // whether a batch has run
   std::uint64_t last_batch_ = 0;
-  std::uint64_t last_gray_ = 0;
+  std::vector<std::uint64_t> values_;       // the var input values of the current batch
+  std::vector<std::uint64_t> last_values_;  // those of the batch before
   bool stopped_ = false;
 };
 

@@ -47,17 +47,20 @@ engine::engine(const operation::Circuit& circuit, std::vector<std::uint32_t> ord
       config_(config),
       out_(out),
       split_(split_inputs(circuit.input_count(), config)),
+      source_(config, split_),
       copies_allowed_(static_cast<std::uint64_t>(omp_get_max_threads())),
       progress_(config, split_.max_batch, out) {
   outcome_.max_batch = split_.max_batch;
   outcome_.max_gates = circuit.logic_count();
+  outcome_.sampled = source_.sampled();
+  outcome_.use_bits = split_.use_bits;
 }
 
 void engine::build_structures() {
   const util::phase phase("building structures", separator, out_);
   out_ << '\n';
   readers_.emplace(circuit_);
-  plan_.emplace(circuit_, split_, config_, order_, *readers_);
+  plan_.emplace(circuit_, split_, config_, order_, *readers_, source_);
   runners_.emplace_back(*plan_).allocate();
   print_summary();
   phase.end();
@@ -68,7 +71,12 @@ void engine::print_summary() const {
        << "outputs = " << circuit_.output_count() << '\n'
        << "gates = " << circuit_.logic_count() << '\n'
        << "levels = " << levels_ << '\n'
-       << "cache = " << (config_.use_cache ? "enabled" : "disabled") << "\n\n";
+       << "cache = " << (config_.use_cache ? "enabled" : "disabled") << '\n';
+  if (config_.sampling)
+    out_ << "samples = " << config_.sampling->samples << " of 2^" << split_.use_bits
+         << " patterns, seed = " << config_.sampling->seed << ", replicate = " << config_.sampling->replicate
+         << '\n';
+  out_ << '\n';
   const auto [var_bits, use_bits, sel_bits, max_combs, max_batch] = split_;
   const std::uint64_t width = decimal_digits(std::max({var_bits, use_bits, sel_bits}));
   print_group("var", 0, var_bits, width, false);

@@ -9,6 +9,7 @@
 
 #include "operation/circuit.hpp"
 #include "simulation/batch_runner.hpp"
+#include "simulation/batch_source.hpp"
 #include "simulation/input_split.hpp"
 #include "simulation/outcome.hpp"
 #include "simulation/port_readers.hpp"
@@ -18,13 +19,14 @@
 
 namespace simulation {
 
-// The exhaustive simulation of a sorted circuit: for every gate that is not reversible, how many
-// assignments of the primary inputs (of this worker's share) make the gate see each combination
-// of its input values. The inputs, in the given order, split into var inputs (enumerated batch by
-// batch, in Gray-code order by default), use inputs (one bit position per assignment in every
-// value table) and sel inputs (fixed by the worker number). A gate whose inputs did not change
-// since the previous batch keeps its tables and counts (the cache); without the cache a table is
-// released after its last reader.
+// The simulation of a sorted circuit: for every gate that is not reversible, how many assignments
+// of the primary inputs (of this worker's share) make the gate see each combination of its input
+// values. The inputs, in the given order, split into var inputs (enumerated batch by batch, in
+// Gray-code order by default), use inputs (one bit position per assignment in every value table)
+// and sel inputs (fixed by the worker number). A sampled run draws the var inputs of every batch
+// at random instead (`batch_source`), so that its counts cover a random sample of the assignments.
+// A gate whose inputs did not change since the previous batch keeps its tables and counts (the
+// cache); without the cache a table is released after its last reader.
 //
 // The batches are shared among the threads of the default team, in chunks of consecutive batches,
 // each thread with a copy of the tables (as many copies as the memory allows); the counts, the
@@ -90,6 +92,7 @@ class engine {
   settings config_;
   std::ostream& out_;
   input_split split_;
+  batch_source source_;
   std::optional<port_readers> readers_;
   std::optional<simulation_plan> plan_;
   std::deque<batch_runner> runners_;  // the copies of the tables; the first one holds the totals

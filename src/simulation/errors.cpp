@@ -33,6 +33,20 @@ too_many_bits::too_many_bits(std::uint32_t use_bits, std::uint32_t var_bits, std
           "among workers with '-sel-bits' ",
           sel_bits_needed, " or more.")) {}
 
+sampling_with_workers::sampling_with_workers()
+    : util::usage_error(
+          "'-samples' draws from the whole input space and cannot be split with '-sel-bits'; run "
+          "independent replicates ('-replicate R') instead.") {}
+
+sample_too_large::sample_too_large(std::uint64_t samples, std::uint32_t use_bits)
+    : util::usage_error(util::string::concat(
+          samples, " samples of 2^", use_bits,
+          " patterns each are too many for the 64-bit pattern counts: at most 2^63 patterns per run",
+          use_bits <= 63 ? util::string::concat(" (", std::uint64_t{1} << (63 - use_bits),
+                                                " samples at '-use-bits' ", use_bits, ")")
+                         : std::string(),
+          ".")) {}
+
 tables_too_large::~tables_too_large() = default;
 
 }  // namespace simulation

@@ -20,6 +20,19 @@ class too_many_bits : public util::usage_error {
   too_many_bits(std::uint32_t use_bits, std::uint32_t var_bits, std::uint64_t sel_bits_needed);
 };
 
+// Sel bits in a sampled run: every sample is drawn from the whole input space, so there are no
+// shares to split; independent replicates ("-replicate") take the place of workers.
+class sampling_with_workers : public util::usage_error {
+ public:
+  sampling_with_workers();
+};
+
+// Samples whose patterns (samples × 2^use_bits per gate) could not be counted in 64 bits.
+class sample_too_large : public util::usage_error {
+ public:
+  sample_too_large(std::uint64_t samples, std::uint32_t use_bits);
+};
+
 // Value tables that would not fit in memory.
 class tables_too_large : public util::resource_error {
  public:

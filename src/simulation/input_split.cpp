@@ -19,6 +19,19 @@ std::uint64_t sel_bits_needed(std::uint64_t inp_count, std::uint64_t use_asked) 
   return needed;
 }
 
+input_split sampled_split(operation::nid_t inp_count, const settings& config) {
+  if (config.sel_bits != 0) throw sampling_with_workers();
+  input_split split;
+  split.use_bits = std::min(config.use_bits.value_or(default_sample_use_bits), inp_count);
+  split.var_bits = inp_count - split.use_bits;
+  const std::uint64_t samples = config.sampling->samples;
+  if (split.use_bits > max_bits || samples > (std::uint64_t{1} << (max_bits - split.use_bits)))
+    throw sample_too_large(samples, split.use_bits);
+  split.max_combs = operation::cmb_t{1} << split.use_bits;
+  split.max_batch = samples;
+  return split;
+}
+
 }  // namespace
 
 std::uint32_t worker_sel_bits(operation::nid_t inp_count, const settings& config) {
@@ -29,6 +42,7 @@ std::uint32_t worker_sel_bits(operation::nid_t inp_count, const settings& config
 }
 
 input_split split_inputs(operation::nid_t inp_count, const settings& config) {
+  if (config.sampling) return sampled_split(inp_count, config);
   input_split split;
   split.sel_bits = worker_sel_bits(inp_count, config);
   const std::uint32_t rest = inp_count - split.sel_bits;

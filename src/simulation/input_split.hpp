@@ -23,9 +23,19 @@ struct input_split {
 // when the worker number is not below 2^sel_bits.
 std::uint32_t worker_sel_bits(operation::nid_t inp_count, const settings& config);
 
-// The split of `inp_count` inputs under the settings: sel bits are "-sel-bits" capped at the
+// Use bits of a sampled run without "-use-bits". The patterns of a batch share the drawn var
+// inputs, so they tell less than as many independent draws; smaller batches give more information
+// per pattern but cost more per pattern. 2^12-bit tables (512 bytes) balance the two on arithmetic
+// circuits (bench/fullsim_sample).
+inline constexpr std::uint32_t default_sample_use_bits = 12;
+
+// The split of `inp_count` inputs under the settings. A sampled run has no sel bits, use bits
+// "-use-bits" (default `default_sample_use_bits`) capped at the input count, var bits the rest (any
+// number: they are drawn, not enumerated) and one batch per sample; it throws
+// `sampling_with_workers` when sel bits are asked for and `sample_too_large` when the patterns of
+// all samples could not be counted in 64 bits. Otherwise sel bits are "-sel-bits" capped at the
 // input count, use bits "-use-bits" (default: all the rest) capped at what is left, var bits the
-// rest. Throws `worker_out_of_range` when the worker number is not below 2^sel_bits and
+// rest; it throws `worker_out_of_range` when the worker number is not below 2^sel_bits and
 // `too_many_bits` when use or var bits reach 64, which the 64-bit counts cannot hold.
 input_split split_inputs(operation::nid_t inp_count, const settings& config);
 

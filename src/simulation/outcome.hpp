@@ -14,6 +14,8 @@ struct outcome {
   std::uint64_t same_count = 0;  // table entries found unchanged, over all batches
   double time_elapsed = 0;       // seconds of the simulation phase
   bool out_of_time = false;      // a time check stopped the loop
+  bool sampled = false;          // the batches were random samples
+  std::uint32_t use_bits = 0;    // a batch holds 2^use_bits patterns
 
   // "done", or "out-of-time" after a time stop.
   std::string_view status() const { return out_of_time ? "out-of-time" : "done"; }

@@ -20,8 +20,16 @@ std::string count_file_text(const operation::Circuit& circuit, const cmb_t* cons
   });
 }
 
+std::string status_text(const outcome& run) {
+  std::string text = concat(run.status(), '\n');
+  if (run.sampled && run.out_of_time)
+    text += concat("a smaller sample: ", run.batch_iter, " of ", run.max_batch, " samples of 2^",
+                   run.use_bits, " patterns\n");
+  return text;
+}
+
 void write_run_files(const result_files& files, const outcome& run) {
-  if (files.status) util::write_file(*files.status, concat(run.status(), '\n'));
+  if (files.status) util::write_file(*files.status, status_text(run));
   if (files.progress)
     util::write_file(*files.progress, concat(run.batch_iter, " / ", run.max_batch, '\n', run.gate_iter, " / ",
                                              run.max_gates, '\n'));

@@ -45,6 +45,11 @@ std::string count_file_text(const operation::Circuit& circuit, const CountsOf& c
 // status file tells.
 std::string count_file_text(const operation::Circuit& circuit, const operation::cmb_t* const* combs);
 
+// The status file: "done" or "out-of-time" on the first line; a sampled run stopped by its time
+// limit adds a line with the size of its smaller sample ("a smaller sample: B of N samples of 2^U
+// patterns"), which its counts cover.
+std::string status_text(const outcome& run);
+
 // Writes the run files asked for, in the order status, progress, time, memory, same.
 void write_run_files(const result_files& files, const outcome& run);
 

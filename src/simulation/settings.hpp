@@ -6,6 +6,13 @@
 
 namespace simulation {
 
+// A sampled run: random batches instead of the enumeration of the var inputs.
+struct sampling {
+  std::uint64_t samples = 1;    // "-samples": the number of batches
+  std::uint64_t seed = 0;       // "-seed": the key of the random stream
+  std::uint32_t replicate = 0;  // "-replicate": which of the seed's independent streams
+};
+
 // The choices of one simulation run, as the command line gives them.
 struct settings {
   std::optional<std::uint32_t> use_bits;  // "-use-bits" when given: inputs simulated bit-parallel
@@ -18,6 +25,7 @@ struct settings {
   double time_limit = std::numeric_limits<double>::infinity();  // "-limit-time", seconds
   bool time_predict = false;                                    // "-predict-time"
   std::optional<std::uint64_t> memory_limit;                    // "-limit-memory", bytes
+  std::optional<simulation::sampling> sampling;                 // "-samples": a sampled run
 };
 
 }  // namespace simulation

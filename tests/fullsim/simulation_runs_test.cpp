@@ -8,11 +8,11 @@
 #include <fstream>
 #include <iterator>
 #include <numeric>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "../simulation/reference.hpp"
+#include "fullsim_run.hpp"
 #include "operation/read/read.hpp"
 #include "operation/read/topological_sort.hpp"
 #include "util/stream.hpp"
@@ -22,37 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using operation::cmb_t;
 
-struct row {
-  std::string name, gate;
-  std::vector<cmb_t> counts;
-  bool operator==(const row&) const = default;
-  friend void PrintTo(const row& r, std::ostream* out) {
-    *out << r.name << "," << r.gate << "," << testing::PrintToString(r.counts);
-  }
-};
-
-// The rows of the count file that `fullsim NETLIST ARGS -o FILE` writes.
-std::vector<row> run_fullsim(const std::string& netlist, const std::string& args) {
-  const fs::path counts = fs::temp_directory_path() / ("fullsim_runs_" + std::to_string(::getpid()) + ".csv");
-  const std::string command = std::string(INFOLOSS_FULLSIM) + " " + INFOLOSS_TEST_DATA + "/circuits/" +
-                              netlist + " " + args + " -print-every 0 -o " + counts.string() + " > /dev/null";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
-  std::ifstream file(counts);
-  std::string line;
-  std::getline(file, line);
-  EXPECT_EQ(line, "name,gate,combinations");
-  std::vector<row> rows;
-  while (std::getline(file, line)) {
-    std::istringstream fields(line);
-    row r;
-    std::getline(fields, r.name, ',');
-    std::getline(fields, r.gate, ',');
-    for (cmb_t count; fields >> count;) r.counts.push_back(count);
-    rows.push_back(r);
-  }
-  fs::remove(counts);
-  return rows;
-}
+using fullsim_run::row;
 
 const char* const netlists[] = {"ctrl.v", "int2float.v", "cavlc.v"};
 
@@ -70,7 +40,7 @@ TEST(FullsimRuns, CountsMatchPatternByPatternEvaluation) {
     for (operation::nid_t n = 0; n < circuit.transfer_count(); ++n)
       if (!counts[n].empty())
         expected.push_back({std::string(circuit.name(n)), std::string(circuit.gate_name(n)), counts[n]});
-    const std::vector<row> rows = run_fullsim(netlist, "");
+    const std::vector<row> rows = fullsim_run::count_rows(netlist, "");
     EXPECT_EQ(rows, expected) << netlist;
     for (const row& r : rows) {
       cmb_t sum = 0;
@@ -82,25 +52,25 @@ TEST(FullsimRuns, CountsMatchPatternByPatternEvaluation) {
 
 TEST(FullsimRuns, OptionsThatMustNotChangeTheCounts) {
   for (const char* netlist : netlists) {
-    const std::vector<row> reference = run_fullsim(netlist, "");
+    const std::vector<row> reference = fullsim_run::count_rows(netlist, "");
     for (const char* use_bits : {"", "-use-bits 0", "-use-bits 1", "-use-bits 3", "-use-bits auto"})
       for (const char* option : {"", "-no-cache", "-no-gray-code", "-no-watch-changes", "-input-sort no"}) {
         const std::string args = std::string(use_bits) + " " + option;
-        EXPECT_EQ(run_fullsim(netlist, args), reference) << netlist << " " << args;
+        EXPECT_EQ(fullsim_run::count_rows(netlist, args), reference) << netlist << " " << args;
       }
   }
 }
 
 TEST(FullsimRuns, WorkersSumToTheSingleRun) {
   for (const char* netlist : netlists) {
-    const std::vector<row> whole = run_fullsim(netlist, "");
+    const std::vector<row> whole = fullsim_run::count_rows(netlist, "");
     for (int sel_bits = 1; sel_bits <= 3; ++sel_bits) {
       std::vector<row> sum = whole;
       for (row& r : sum) std::fill(r.counts.begin(), r.counts.end(), 0);
       for (int worker = 0; worker < 1 << sel_bits; ++worker) {
         const std::vector<row> share =
-            run_fullsim(netlist, "-use-bits 2 -sel-bits " + std::to_string(sel_bits) + " -worker " +
-                                     std::to_string(worker));
+            fullsim_run::count_rows(netlist, "-use-bits 2 -sel-bits " + std::to_string(sel_bits) +
+                                                 " -worker " + std::to_string(worker));
         ASSERT_EQ(share.size(), sum.size());
         for (std::size_t k = 0; k < share.size(); ++k) {
           ASSERT_EQ(share[k].name, sum[k].name);

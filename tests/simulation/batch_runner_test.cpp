@@ -23,13 +23,15 @@ struct plan_parts {
         split(simulation::split_inputs(circuit.input_count(), config)),
         order(circuit.input_count()),
         readers(circuit),
-        plan{circuit, split, config, order, readers} {
+        source(config, split),
+        plan{circuit, split, config, order, readers, source} {
     std::iota(order.begin(), order.end(), circuit.fixed_count());
   }
   simulation::settings config;
   simulation::input_split split;
   std::vector<std::uint32_t> order;
   simulation::port_readers readers;
+  simulation::batch_source source;
   simulation::simulation_plan plan;
 };
 
@@ -90,6 +92,25 @@ TEST(BatchRunner, ChunksInAnyOrderAddUpToTheBatchesInOrder) {
           run_copies(circuit, parts, {{{0, 8}, {20, 32}, {12, 13}}, {{8, 12}, {13, 20}}, {{24, 24}}});
       EXPECT_EQ(scrambled.counts, in_order.counts) << "round " << round << ", switches " << switches;
       EXPECT_EQ(scrambled.same_count, in_order.same_count) << "round " << round << ", switches " << switches;
+    }
+  }
+}
+
+TEST(BatchRunner, SampledChunksOnAnyCopyAddUpToTheSampleInOrder) {
+  // A sampled batch's values depend on its number alone, so the copies may share them any way.
+  std::mt19937 random(5);
+  for (int round = 0; round < 6; ++round) {
+    const Circuit circuit = circuit_text::parse(reference::random_circuit(random, 12, 40, round % 2 == 0));
+    for (const bool cache : {false, true}) {
+      simulation::settings config;
+      config.use_bits = 2;
+      config.use_cache = cache;
+      config.sampling = simulation::sampling{32, 9, static_cast<std::uint32_t>(round)};
+      const plan_parts parts(circuit, config);
+      const totals in_order = run_copies(circuit, parts, {{{0, 32}}});
+      const totals scrambled = run_copies(circuit, parts, {{{0, 3}, {20, 32}}, {{3, 20}}});
+      EXPECT_EQ(scrambled.counts, in_order.counts) << "round " << round << ", cache " << cache;
+      EXPECT_EQ(scrambled.same_count, in_order.same_count) << "round " << round << ", cache " << cache;
     }
   }
 }

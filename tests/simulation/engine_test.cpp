@@ -10,6 +10,7 @@
 
 #include "../operation/circuit_text.hpp"
 #include "reference.hpp"
+#include "simulation/batch_source.hpp"
 #include "simulation/errors.hpp"
 
 namespace {
@@ -289,4 +290,86 @@ TEST(Engine, RefusesWorkersPastTheLastShareAndCountsPast64Bits) {
   EXPECT_THROW(simulation::split_inputs(80, config), simulation::too_many_bits);  // 67 var bits
   config.sel_bits = 7;
   EXPECT_EQ(simulation::split_inputs(80, config).var_bits, 63u);
+}
+
+TEST(Engine, SampledCountsAreThoseOfTheDrawnAssignments) {
+  // Each batch counts the use inputs' every value with the var inputs at the drawn values, which
+  // is what the reference gives with the var inputs held like sel inputs at those values.
+  std::mt19937 random(7);
+  for (int round = 0; round < 6; ++round) {
+    const Circuit circuit = circuit_text::parse(reference::random_circuit(random, 8, 40, round % 2 == 0));
+    settings config;
+    config.use_bits = 3;
+    config.print_every = 0;
+    config.sampling = simulation::sampling{20, 100u + round, 2};
+    const run_result result = run(circuit, identity_order(circuit), config);
+    EXPECT_EQ(result.outcome.batch_iter, 20u);
+    const simulation::batch_source source(config, simulation::split_inputs(8, config));
+    std::vector<std::uint32_t> var_last{5, 6, 7, 0, 1, 2, 3, 4};  // use inputs 5 to 7, then var 0 to 4
+    std::vector<std::vector<cmb_t>> expected = reference::brute_force(circuit, var_last, 5, 0);
+    for (auto& counts : expected) std::fill(counts.begin(), counts.end(), 0);
+    for (std::uint64_t batch = 0; batch < 20; ++batch) {
+      std::uint64_t values = 0;
+      source.var_values(batch, {&values, 1});
+      const auto counts = reference::brute_force(circuit, var_last, 5, values);
+      for (std::size_t n = 0; n < counts.size(); ++n)
+        for (std::size_t i = 0; i < counts[n].size(); ++i) expected[n][i] += counts[n][i];
+    }
+    EXPECT_EQ(result.counts, expected) << "round " << round;
+  }
+}
+
+TEST(Engine, SamplesOfManyVarInputsAndAStoppedSample) {
+  std::vector<std::string> lines;
+  for (int k = 0; k < 100; ++k) lines.push_back("i" + std::to_string(k) + " = I");
+  lines.push_back("g = AND( i0_0 , i99_0 )");
+  lines.push_back("h = XOR( g_0 , i50_0 )");
+  const Circuit circuit = circuit_text::parse(lines);
+  settings config;
+  config.use_bits = 1;  // 99 var inputs
+  config.print_every = 0;
+  config.sampling = simulation::sampling{500, 0, 0};
+  const run_result result = run(circuit, identity_order(circuit), config);
+  // i99 is the use input; g sees (i0, i99) with i0 drawn: half of the 1000 patterns each way.
+  EXPECT_EQ(result.counts[100][0] + result.counts[100][2], 500u);
+  EXPECT_EQ(result.counts[100][0], result.counts[100][1]);
+  EXPECT_NEAR(double(result.counts[100][0]), 250, 50);
+  EXPECT_EQ(result.counts[101][0] + result.counts[101][1] + result.counts[101][2] + result.counts[101][3],
+            1000u);
+  EXPECT_NE(result.console.find("samples = 500 of 2^1 patterns, seed = 0, replicate = 0\n"),
+            std::string::npos);
+
+  // A stopped sample keeps whole batches only: here none, though g was evaluated.
+  config.time_limit = 0;
+  const run_result stopped = run(circuit, identity_order(circuit), config);
+  EXPECT_TRUE(stopped.outcome.out_of_time);
+  EXPECT_EQ(stopped.counts[100], (std::vector<cmb_t>{0, 0, 0, 0}));
+}
+
+TEST(Engine, SampledSplitsRefuseWorkersAndCountsPast64Bits) {
+  settings config;
+  config.sampling = simulation::sampling{1000, 0, 0};
+  const simulation::input_split split = simulation::split_inputs(200, config);
+  EXPECT_EQ(split.use_bits, simulation::default_sample_use_bits);
+  EXPECT_EQ(split.var_bits, 200u - simulation::default_sample_use_bits);
+  EXPECT_EQ(split.max_batch, 1000u);
+  config.use_bits = 30;
+  EXPECT_EQ(simulation::split_inputs(20, config).use_bits, 20u);
+  config.sampling->samples = std::uint64_t{1} << 33;
+  EXPECT_NO_THROW(simulation::split_inputs(200, config));
+  config.sampling->samples += 1;
+  try {
+    simulation::split_inputs(200, config);
+    FAIL();
+  } catch (const simulation::sample_too_large& error) {
+    EXPECT_STREQ(error.what(),
+                 "8589934593 samples of 2^30 patterns each are too many for the 64-bit pattern counts: at "
+                 "most 2^63 patterns per run (8589934592 samples at '-use-bits' 30).");
+  }
+  config.use_bits = 64;
+  config.sampling->samples = 1;
+  EXPECT_THROW(simulation::split_inputs(200, config), simulation::sample_too_large);
+  config.use_bits.reset();
+  config.sel_bits = 1;
+  EXPECT_THROW(simulation::split_inputs(200, config), simulation::sampling_with_workers);
 }
