@@ -21,6 +21,7 @@
 #include <iostream>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "util/resources.hpp"
 #include "util/stream.hpp"
@@ -109,29 +110,9 @@ void write_aiger(const std::filesystem::path& path, std::uint64_t ands) {
   out << "c\ngenerated and-inverter graph\n";
 }
 
-void BM_ReadAiger(benchmark::State& state) {
-  const auto ands = static_cast<std::uint64_t>(state.range(0));
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() / ("bench_read_" + std::to_string(getpid()) + ".aig");
-  write_aiger(path, ands);
-  for (auto _ : state) {
-    operation::Circuit circuit = operation::read(path, {}, util::null_ostr);
-    state.PauseTiming();
-    circuit.free();
-    state.ResumeTiming();
-  }
-  const auto file_bytes = static_cast<std::int64_t>(std::filesystem::file_size(path));
-  std::filesystem::remove(path);
-  state.SetBytesProcessed(state.iterations() * file_bytes);
-  state.counters["file_MB"] = static_cast<double>(file_bytes) / 1e6;
-  state.counters["peak_B_per_gate"] = static_cast<double>(util::rss::peak()) / static_cast<double>(ands);
-}
-
-void BM_ReadVerilog(benchmark::State& state) {
-  const auto assigns = static_cast<std::uint64_t>(state.range(0));
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() / ("bench_read_" + std::to_string(getpid()) + ".v");
-  write_netlist(path, assigns);
+// Reads the netlist `path` of `gates` gates in every iteration, then removes it; reports the bytes
+// read per second, the file's size and the peak resident bytes per gate.
+void time_reading(benchmark::State& state, const std::filesystem::path& path, std::uint64_t gates) {
   for (auto _ : state) {
     operation::Circuit circuit = operation::read(path, {}, util::null_ostr);
     state.PauseTiming();  // releasing the circuit is not part of reading it
@@ -142,7 +123,27 @@ void BM_ReadVerilog(benchmark::State& state) {
   std::filesystem::remove(path);
   state.SetBytesProcessed(state.iterations() * file_bytes);
   state.counters["file_MB"] = static_cast<double>(file_bytes) / 1e6;
-  state.counters["peak_B_per_gate"] = static_cast<double>(util::rss::peak()) / static_cast<double>(assigns);
+  state.counters["peak_B_per_gate"] = static_cast<double>(util::rss::peak()) / static_cast<double>(gates);
+}
+
+// The path of a scratch netlist of this process with the extension `extension`.
+std::filesystem::path scratch_netlist(std::string_view extension) {
+  return std::filesystem::temp_directory_path() /
+         ("bench_read_" + std::to_string(getpid()) + std::string(extension));
+}
+
+void BM_ReadAiger(benchmark::State& state) {
+  const auto ands = static_cast<std::uint64_t>(state.range(0));
+  const std::filesystem::path path = scratch_netlist(".aig");
+  write_aiger(path, ands);
+  time_reading(state, path, ands);
+}
+
+void BM_ReadVerilog(benchmark::State& state) {
+  const auto assigns = static_cast<std::uint64_t>(state.range(0));
+  const std::filesystem::path path = scratch_netlist(".v");
+  write_netlist(path, assigns);
+  time_reading(state, path, assigns);
 }
 
 }  // namespace

@@ -72,11 +72,8 @@ void engine::build_structures() {
 }
 
 void engine::print_summary() const {
-  out_ << "inputs = " << circuit_.input_count() << '\n'
-       << "outputs = " << circuit_.output_count() << '\n'
-       << "gates = " << circuit_.logic_count() << '\n'
-       << "levels = " << levels_ << '\n'
-       << "variables = " << variables_ << "\n\n";
+  simulation::print_circuit_summary(out_, circuit_, levels_);
+  out_ << "variables = " << variables_ << "\n\n";
   if (sel_bits_ == 0) return;
   out_ << "sel bits (" << sel_bits_ << ") : ";
   for (std::uint32_t j = 0; j < sel_bits_; ++j) {

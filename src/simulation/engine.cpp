@@ -67,11 +67,8 @@ void engine::build_structures() {
 }
 
 void engine::print_summary() const {
-  out_ << "inputs = " << circuit_.input_count() << '\n'
-       << "outputs = " << circuit_.output_count() << '\n'
-       << "gates = " << circuit_.logic_count() << '\n'
-       << "levels = " << levels_ << '\n'
-       << "cache = " << (config_.use_cache ? "enabled" : "disabled") << '\n';
+  print_circuit_summary(out_, circuit_, levels_);
+  out_ << "cache = " << (config_.use_cache ? "enabled" : "disabled") << '\n';
   if (config_.sampling)
     out_ << "samples = " << config_.sampling->samples << " of 2^" << split_.use_bits
          << " patterns, seed = " << config_.sampling->seed << ", replicate = " << config_.sampling->replicate

@@ -15,6 +15,13 @@ std::string bytes_text(std::uint64_t bytes, std::uint64_t decimals) {
   return util::string::concat(util::string::fromf(value, decimals), " ", symbol, "B");
 }
 
+void print_circuit_summary(std::ostream& out, const operation::Circuit& circuit, std::uint64_t levels) {
+  out << "inputs = " << circuit.input_count() << '\n'
+      << "outputs = " << circuit.output_count() << '\n'
+      << "gates = " << circuit.logic_count() << '\n'
+      << "levels = " << levels << '\n';
+}
+
 progress::progress(const settings& config, std::uint64_t max_batch, std::ostream& out)
     : out_(out),
       print_every_(config.print_every),

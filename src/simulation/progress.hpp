@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "operation/circuit.hpp"
 #include "simulation/settings.hpp"
 #include "util/eta.hpp"
 
@@ -13,6 +14,10 @@ namespace simulation {
 
 // A byte count in its binary unit: value with `decimals` decimals, a blank, the symbol and "B".
 std::string bytes_text(std::uint64_t bytes, std::uint64_t decimals);
+
+// The first lines of a counting run's summary, the same for every method: the circuit's inputs,
+// outputs, gates and logic levels.
+void print_circuit_summary(std::ostream& out, const operation::Circuit& circuit, std::uint64_t levels);
 
 // What the simulation reports while it runs and when it ends: the time checks made after every
 // gate, the progress line rewritten in place after batches, and the closing summary line.
