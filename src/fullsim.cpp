@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     fullsim::save_statistics(args, circ, ranks);
     if (!evaluate) return util::exit_status::success;
     if (choose_use_bits) {
-      config.use_bits = fullsim::auto_use_bits(circ, config);
+      fullsim::auto_use_bits(circ, config);
     } else if (!config.sampling) {
       fullsim::advise_use_bits(circ, config, std::cerr);
     }
