@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
       count_symbolically(args, circ, ranks, config);
     } else {
       if (choose_use_bits) {
-        config.use_bits = fullsim::auto_use_bits(circ, config);
+        fullsim::auto_use_bits(circ, config);
       } else if (!config.sampling) {
         fullsim::advise_use_bits(circ, config, std::cerr);
       }

@@ -8,9 +8,10 @@
 
 namespace fullsim {
 
-// The use bits "-use-bits auto" picks for the sorted circuit on this machine: its thread count and
-// the memory left (under "-limit-memory" when given); see `simulation::choose_use_bits`.
-std::uint32_t auto_use_bits(const operation::Circuit& circuit, const simulation::settings& config);
+// Sets the use bits and the cache that "-use-bits auto" picks for the sorted circuit on this
+// machine: its thread count and the memory left (under "-limit-memory" when given); see
+// `simulation::choose_use_bits_and_cache`.
+void auto_use_bits(const operation::Circuit& circuit, simulation::settings& config);
 
 // Without "-use-bits" every input left after the sel bits is a use bit; when that makes tables of
 // more than 2^20 bits, writes one line on `err` that suggests "-use-bits auto".

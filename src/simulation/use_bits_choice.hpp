@@ -17,4 +17,14 @@ namespace simulation {
 std::uint32_t choose_use_bits(const operation::Circuit& circuit, const settings& config,
                               std::uint64_t threads, const memory_room& room);
 
+// Whether the cache pays on `circuit` with tables of 2^use_bits bits: it keeps every gate's table,
+// and once a thread's tables outgrow the processor's caches each evaluation fetches its old table
+// from memory, which costs more than evaluating every gate on tables recycled by their last reader.
+bool cache_pays(const operation::Circuit& circuit, std::uint32_t use_bits);
+
+// The use bits and the cache that suit the circuit ("-use-bits auto"): the cache stays on only
+// where it pays at the use bits chosen with it (it is never turned on).
+void choose_use_bits_and_cache(const operation::Circuit& circuit, settings& config, std::uint64_t threads,
+                               const memory_room& room);
+
 }  // namespace simulation

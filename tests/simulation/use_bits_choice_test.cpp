@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../operation/circuit_text.hpp"
@@ -65,4 +66,22 @@ TEST(UseBitsChoice, SmallerTablesWhenMemoryIsShort) {
   // The address-space limit counts as well.
   const simulation::memory_room limited{64 * gib, 0, (tables + 11) * simulation::table_bytes(10), 0};
   EXPECT_EQ(choose(circuit, 2, true, 0, limited), 10u);
+}
+
+TEST(UseBitsChoice, AutoKeepsTheCacheOnlyWhileItsTablesStayNearTheProcessorCaches) {
+  const auto choose_both = [](const operation::Circuit& circuit, bool cache) {
+    simulation::settings config;
+    config.use_cache = cache;
+    simulation::choose_use_bits_and_cache(circuit, config, 2, plenty);
+    return std::pair{*config.use_bits, config.use_cache};
+  };
+  // 100 gates of 2^14-bit tables fit: the cache stays, with its use bits.
+  EXPECT_EQ(choose_both(circuit_of(24, 100), true), std::pair(14u, true));
+  EXPECT_TRUE(simulation::cache_pays(circuit_of(24, 100), 14));
+  // 4000 gates (8 MiB of tables) do not: no cache, and the use bits that suit running without it.
+  EXPECT_FALSE(simulation::cache_pays(circuit_of(24, 4000), 14));
+  EXPECT_TRUE(simulation::cache_pays(circuit_of(24, 4000), 8));
+  EXPECT_EQ(choose_both(circuit_of(24, 4000), true), std::pair(16u, false));
+  // "-no-cache" is kept, however small the tables.
+  EXPECT_EQ(choose_both(circuit_of(24, 100), false), std::pair(16u, false));
 }
