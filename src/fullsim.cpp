@@ -63,7 +63,7 @@ simulation::result_files result_files(const params& args) {
 // simulation's result files. `order` holds input indices, var inputs first.
 void simulate(const params& args, const operation::Circuit& circ, const std::vector<nid_t>& ranks,
               std::vector<nid_t> order, const simulation::settings& config) {
-  simulation::run(circ, std::move(order), ranks.size() - 3, config, result_files(args));
+  simulation::run(circ, std::move(order), fullsim::level_count(ranks), config, result_files(args));
 }
 
 // Counts with decision diagrams, from "building structures" to "freeing memory", and writes the
@@ -77,12 +77,7 @@ void count_symbolically(const params& args, const operation::Circuit& circ, cons
   if (config.sel_bits != 0 || sort_given)
     orders.split = fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort"));
   orders.variables = sort_given ? orders.split : fullsim::breadth_first_order(circ);
-  symbolic::engine engine(circ, std::move(orders), fullsim::level_count(ranks), config);
-  engine.build_structures();
-  engine.apply_limits();
-  engine.count();
-  engine.write_results(result_files(args));
-  engine.free_memory();
+  symbolic::run(circ, std::move(orders), fullsim::level_count(ranks), config, result_files(args));
 }
 
 void save_full_time(const params& args, double seconds) {
@@ -103,8 +98,9 @@ int main(int argc, char** argv) {
     simulation::settings config = fullsim::simulation_settings(args);
     const bool symbolic = args.get_ref("-method") == "bdd";
     if (symbolic && config.sampling)
-      throw util::usage_error("'-samples' estimates by enumerating random batches; it does not combine with "
-                              "'-method bdd', which counts exactly.");
+      throw util::usage_error(
+          "'-samples' estimates by enumerating random batches; it does not combine with "
+          "'-method bdd', which counts exactly.");
     // A sample must not depend on the machine: with "-samples", "-use-bits auto" keeps the sampled
     // runs' default.
     const bool choose_use_bits = !symbolic && fullsim::use_bits_auto(args) && !config.sampling;

@@ -37,9 +37,9 @@ constexpr double line_interval = 1.0;
 diagrams_too_large::diagrams_too_large(std::string_view reason, std::string_view gate,
                                        std::uint64_t gate_number, std::uint64_t gates)
     : util::resource_error(concat("The decision diagrams outgrew the memory at gate `", gate, "` (",
-                                gate_number, " of ", gates, "): ", reason,
-                                ". Count this circuit by enumeration ('-method enumerate', split among "
-                                "workers with '-sel-bits'), or estimate it by sampling ('-samples').")) {}
+                                  gate_number, " of ", gates, "): ", reason,
+                                  ". Count this circuit by enumeration ('-method enumerate', split among "
+                                  "workers with '-sel-bits'), or estimate it by sampling ('-samples').")) {}
 
 diagrams_too_large::~diagrams_too_large() = default;
 
@@ -220,6 +220,19 @@ void engine::free_memory() {
   counter_.reset();
   session_.reset();
   phase.end_last();
+}
+
+simulation::outcome run(const operation::Circuit& circuit, input_orders orders, std::uint64_t levels,
+                        const simulation::settings& config, const simulation::result_files& files,
+                        std::ostream& out, const std::function<void(const engine&)>& inspect) {
+  engine counting(circuit, std::move(orders), levels, config, out);
+  counting.build_structures();
+  counting.apply_limits();
+  counting.count();
+  if (inspect) inspect(counting);
+  counting.write_results(files);
+  counting.free_memory();
+  return counting.result();
 }
 
 }  // namespace symbolic

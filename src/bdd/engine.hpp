@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <span>
@@ -42,20 +43,29 @@ struct input_orders {
 // function over the inputs, in topological order; a gate's counts are model counts of the
 // conjunctions of its inputs' diagrams (exact integers of any size). A port's diagram is dropped
 // as soon as its last logic reader has been built, so the diagrams alive are the frontier of the
-// topological order; sifting reorders the variables while the diagrams grow.
-//
-// A run calls, in order: `build_structures`, `apply_limits`, `count`, `write_results`,
-// `free_memory`; each phase prints its banners and lines on `out`.
+// topological order; sifting reorders the variables while the diagrams grow. `run` drives it.
 class engine {
  public:
+  engine(const engine&) = delete;
+  engine& operator=(const engine&) = delete;
+  ~engine();
+
+  const simulation::outcome& result() const { return outcome_; }
+  // Node n's combination counts; empty for nodes without counts (and before they are counted).
+  std::span<const count_t> counts(operation::nid_t n) const { return counts_[n]; }
+  // The most nodes the table held at the end of a gate.
+  std::uint64_t peak_nodes() const { return peak_nodes_; }
+
+ private:
+  friend simulation::outcome run(const operation::Circuit& circuit, input_orders orders, std::uint64_t levels,
+                                 const simulation::settings& config, const simulation::result_files& files,
+                                 std::ostream& out, const std::function<void(const engine&)>& inspect);
+
   // `circuit`: sorted, constant node (if any) at 0, then inputs, logic and outputs; it must outlive
   // the engine. `levels`: the circuit's number of logic levels (shown in the summary). Throws
   // `simulation::worker_out_of_range` for a worker number past the last share.
   engine(const operation::Circuit& circuit, input_orders orders, std::uint64_t levels,
-         const simulation::settings& config, std::ostream& out = std::cout);
-  engine(const engine&) = delete;
-  engine& operator=(const engine&) = delete;
-  ~engine();
+         const simulation::settings& config, std::ostream& out);
 
   // Phase "building structures": the variables of the inputs and the run's summary lines.
   void build_structures();
@@ -70,13 +80,6 @@ class engine {
   // Phase "freeing memory": drops every diagram and closes the node table.
   void free_memory();
 
-  const simulation::outcome& result() const { return outcome_; }
-  // Node n's combination counts; empty for nodes without counts (and before they are counted).
-  std::span<const count_t> counts(operation::nid_t n) const { return counts_[n]; }
-  // The most nodes the table held at the end of a gate.
-  std::uint64_t peak_nodes() const { return peak_nodes_; }
-
- private:
   // The diagram of one output port, its model count once a counting gate needed it, and how many
   // logic arcs still have to read it.
   struct port_state {
@@ -117,5 +120,15 @@ class engine {
   double start_ = 0;
   double last_line_ = 0;
 };
+
+// Counts `circuit` with decision diagrams through every phase, each printing its banners and lines
+// on `out`: "building structures", the memory limits, "simulation", the result files asked for,
+// "freeing memory". `orders` and `levels` as the engine takes them. `inspect`, when given, sees
+// the engine once its counts are complete, before they are freed. Throws what the engine and its
+// phases throw.
+simulation::outcome run(const operation::Circuit& circuit, input_orders orders, std::uint64_t levels,
+                        const simulation::settings& config, const simulation::result_files& files,
+                        std::ostream& out = std::cout,
+                        const std::function<void(const engine&)>& inspect = {});
 
 }  // namespace symbolic

@@ -21,14 +21,13 @@ std::vector<std::vector<operation::cmb_t>> symbolic_counts(const Circuit& circui
                                                            symbolic::input_orders orders,
                                                            const simulation::settings& config) {
   std::ostringstream console;
-  symbolic::engine engine(circuit, std::move(orders), circuit.get_ranks().size() - 3, config, console);
-  engine.build_structures();
-  engine.apply_limits();
-  engine.count();
   std::vector<std::vector<operation::cmb_t>> counts(circuit.transfer_count());
-  for (nid_t n = 0; n < circuit.transfer_count(); ++n)
-    for (const count_t& count : engine.counts(n)) counts[n].push_back(count.convert_to<operation::cmb_t>());
-  engine.free_memory();
+  symbolic::run(circuit, std::move(orders), circuit.get_ranks().size() - 3, config, {}, console,
+                [&](const symbolic::engine& engine) {
+                  for (nid_t n = 0; n < circuit.transfer_count(); ++n)
+                    for (const count_t& count : engine.counts(n))
+                      counts[n].push_back(count.convert_to<operation::cmb_t>());
+                });
   return counts;
 }
 
@@ -80,32 +79,34 @@ TEST(SymbolicEngine, CountsBeyond64BitsFollowTheClosedForm) {
   simulation::settings config;
   config.print_every = 0;
   std::ostringstream console;
-  symbolic::engine engine(circuit, {order, order}, circuit.get_ranks().size() - 3, config, console);
-  engine.build_structures();
-  engine.apply_limits();
-  engine.count();
-  const count_t all = count_t(1) << width;
-  for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
-    const std::string name(circuit.name(n));
-    const std::span<const count_t> counts = engine.counts(n);
-    ASSERT_EQ(counts.size(), 4u) << name;
-    if (name.starts_with("XOR")) {
-      for (const count_t& count : counts) EXPECT_EQ(count, all / 4) << name;
-      continue;
-    }
-    const int k = std::stoi(name.substr(3));  // the chain so far is 1 in 2^(width - k) of 2^width
-    const count_t chain_true = count_t(1) << (width - k);
-    EXPECT_EQ(counts[3], chain_true / 2) << name;          // chain and x_k both 1
-    EXPECT_EQ(counts[2], chain_true / 2) << name;          // chain 1, x_k 0
-    EXPECT_EQ(counts[1], (all - chain_true) / 2) << name;  // chain 0, x_k 1
-    EXPECT_EQ(counts[0], (all - chain_true) / 2) << name;
-  }
-  std::ostringstream expected_first;
-  expected_first << "AND1,AND," << all / 4 << ' ' << all / 4 << ' ' << all / 4 << ' ' << all / 4;
-  EXPECT_NE(simulation::count_file_text(circuit, [&](nid_t n) { return engine.counts(n); })
-                .find(expected_first.str()),
-            std::string::npos);
-  engine.free_memory();
+  bool inspected = false;
+  symbolic::run(
+      circuit, {order, order}, circuit.get_ranks().size() - 3, config, {}, console,
+      [&](const symbolic::engine& engine) {
+        inspected = true;
+        const count_t all = count_t(1) << width;
+        for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
+          const std::string name(circuit.name(n));
+          const std::span<const count_t> counts = engine.counts(n);
+          ASSERT_EQ(counts.size(), 4u) << name;
+          if (name.starts_with("XOR")) {
+            for (const count_t& count : counts) EXPECT_EQ(count, all / 4) << name;
+            continue;
+          }
+          const int k = std::stoi(name.substr(3));  // the chain so far is 1 in 2^(width - k) of 2^width
+          const count_t chain_true = count_t(1) << (width - k);
+          EXPECT_EQ(counts[3], chain_true / 2) << name;          // chain and x_k both 1
+          EXPECT_EQ(counts[2], chain_true / 2) << name;          // chain 1, x_k 0
+          EXPECT_EQ(counts[1], (all - chain_true) / 2) << name;  // chain 0, x_k 1
+          EXPECT_EQ(counts[0], (all - chain_true) / 2) << name;
+        }
+        std::ostringstream expected_first;
+        expected_first << "AND1,AND," << all / 4 << ' ' << all / 4 << ' ' << all / 4 << ' ' << all / 4;
+        EXPECT_NE(simulation::count_file_text(circuit, [&](nid_t n) { return engine.counts(n); })
+                      .find(expected_first.str()),
+                  std::string::npos);
+      });
+  EXPECT_TRUE(inspected);
 }
 
 TEST(SymbolicEngine, RefusesAWorkerPastTheLastShare) {
@@ -113,7 +114,9 @@ TEST(SymbolicEngine, RefusesAWorkerPastTheLastShare) {
   simulation::settings config;
   config.sel_bits = 1;
   config.worker = 2;
-  EXPECT_THROW(symbolic::engine(circuit, {{0, 1}, {0, 1}}, 1, config), simulation::worker_out_of_range);
+  std::ostringstream console;
+  EXPECT_THROW(symbolic::run(circuit, {{0, 1}, {0, 1}}, 1, config, {}, console),
+               simulation::worker_out_of_range);
 }
 
 // After a time stop the run reports the gate reached and writes no count file.
@@ -124,14 +127,15 @@ TEST(SymbolicEngine, TimeLimitStopsAfterTheFirstGate) {
   config.time_limit = 0;
   config.print_every = 0;
   std::ostringstream console;
-  symbolic::engine engine(circuit, {{0, 1}, {0, 1}}, 2, config, console);
-  engine.build_structures();
-  engine.apply_limits();
-  engine.count();
-  EXPECT_TRUE(engine.result().out_of_time);
-  EXPECT_EQ(engine.result().gate_iter, 0u);
-  EXPECT_EQ(engine.result().batch_iter, 0u);
-  EXPECT_TRUE(engine.counts(circuit.transfer_count() - 1).empty());  // h never counted
+  bool h_counted = true;
+  const simulation::outcome result =
+      symbolic::run(circuit, {{0, 1}, {0, 1}}, 2, config, {}, console, [&](const symbolic::engine& engine) {
+        h_counted = !engine.counts(circuit.transfer_count() - 1).empty();
+      });
+  EXPECT_TRUE(result.out_of_time);
+  EXPECT_EQ(result.gate_iter, 0u);
+  EXPECT_EQ(result.batch_iter, 0u);
+  EXPECT_FALSE(h_counted);
 }
 
 }  // namespace
