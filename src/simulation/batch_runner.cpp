@@ -26,8 +26,13 @@ constexpr std::uint64_t word_bits = 64;
 
 void batch_runner::allocate() {
   const operation::Circuit& circuit = plan_.circuit;
-  state_.allocate(circuit, plan_.config.use_cache);
+  state_.allocate(circuit, plan_.config.use_cache, !plan_.kept.all_stored());
   dirty_.assign((circuit.logic_count() + word_bits - 1) / word_bits, 0);
+  unkept_.assign(dirty_.size(), 0);
+  for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
+    const std::uint64_t gate = n - circuit.data_count();
+    if (!plan_.kept.kept(n)) unkept_[gate / word_bits] |= std::uint64_t{1} << (gate % word_bits);
+  }
   counted_until_.assign(circuit.transfer_count(), 0);
   values_.assign(plan_.source.words(), 0);
   last_values_.assign(plan_.source.words(), 0);
@@ -68,6 +73,9 @@ batch_result batch_runner::run(std::uint64_t batch, bool counted, const progress
     while (dirty_[w] != 0) {
       const nid_t n = dat_count + static_cast<nid_t>(w * word_bits + std::countr_zero(dirty_[w]));
       dirty_[w] &= dirty_[w] - 1;
+      // Bringing the tables to a batch concerns the stored ones only: the others are computed anew
+      // in every counted batch.
+      if (!counted && !plan_.kept.kept(n)) continue;
       changed_ports += evaluate(n);
       last = n + 1;
       if (timer != nullptr && timer->out_of_time(batch))
@@ -110,6 +118,8 @@ void batch_runner::set_sources(std::uint64_t& same_count) {
   if (same == nullptr || !later) {
     mark_all_gates();  // without the cache, and in a first batch, every gate is evaluated
     if (same == nullptr) return;
+  } else if (!plan_.kept.all()) {
+    mark_unkept_gates();
   }
   for (std::uint32_t k = split.var_bits; k < order.size(); ++k) same[order[k]][0] = later;
   if (later) same_count += split.use_bits + split.sel_bits;
@@ -119,6 +129,10 @@ void batch_runner::mark_all_gates() {
   std::fill(dirty_.begin(), dirty_.end(), ~std::uint64_t{0});
   const std::uint64_t used = plan_.circuit.logic_count() % word_bits;
   if (used != 0) dirty_.back() = (std::uint64_t{1} << used) - 1;
+}
+
+void batch_runner::mark_unkept_gates() {
+  for (std::uint64_t w = 0; w < dirty_.size(); ++w) dirty_[w] |= unkept_[w];
 }
 
 void batch_runner::mark_readers(nid_t n, pos_t p) {
@@ -132,11 +146,13 @@ void batch_runner::mark_readers(nid_t n, pos_t p) {
 std::uint64_t batch_runner::evaluate(nid_t n) {
   const operation::Node& node = plan_.circuit[n];
   tab_t*** tables = state_.tables();
-  bool** same = state_.same();
-  if (!spare_.empty()) lend_spare(node, tables[n]);
+  const bool kept = plan_.kept.kept(n), stored = plan_.kept.stored(n);
+  const pos_t lent = stored || spare_.empty() ? operation::Gate::no_port : lend_spare(node, tables[n]);
   // The last counts stand for every counted batch up to this one; the new ones from this one on
   // (when it is counted) until the next evaluation.
   add_counts(n, counted_);
+  // A gate the cache does not cover is evaluated without flags: it has no old tables to keep.
+  bool** same = kept ? state_.same() : nullptr;
   node({.node = n,
         .tables = tables,
         .max_combs = plan_.split.max_combs,
@@ -144,10 +160,11 @@ std::uint64_t batch_runner::evaluate(nid_t n) {
         .same = same,
         .watch_changes = plan_.config.watch_changes});
   const pos_t ports = node.output_count();
-  if (state_.output_counter() != nullptr) {
-    settle_outputs(n, ports);
-    release_read_tables(node);
-  }
+  // A spare held another table's values: whatever the comparison found, they are new to this gate.
+  if (same != nullptr && lent != operation::Gate::no_port) same[n][lent] = false;
+  if (!stored) settle_outputs(n, ports);
+  if (state_.output_counter() != nullptr) release_read_tables(node);
+  if (!kept) return state_.same() == nullptr ? 0 : flag_unchanged_inputs(n, node);
   std::uint64_t changed_ports = 0;
   if (same != nullptr)
     for (pos_t p = 0; p < ports; ++p) {
@@ -156,6 +173,19 @@ std::uint64_t batch_runner::evaluate(nid_t n) {
       changed_.push_back(&same[n][p]);
       mark_readers(n, p);
     }
+  return changed_ports;
+}
+
+std::uint64_t batch_runner::flag_unchanged_inputs(nid_t n, const operation::Node& node) {
+  bool** same = state_.same();
+  const auto unchanged = [&](const arc_t& arc) { return same[arc.node][arc.port]; };
+  const bool inputs_unchanged = std::all_of(node.inputs().begin(), node.inputs().end(), unchanged);
+  std::uint64_t changed_ports = 0;
+  for (pos_t p = 0; p < node.output_count(); ++p) {
+    const pos_t copied = node.gate().copied_input(p);
+    same[n][p] = copied == operation::Gate::no_port ? inputs_unchanged : unchanged(node.get_input(copied));
+    changed_ports += !same[n][p];
+  }
   return changed_ports;
 }
 
@@ -215,7 +245,7 @@ void batch_runner::release_read_tables(const operation::Node& node) {
   tab_t*** tables = state_.tables();
   for (const arc_t& arc : node.inputs()) {
     const auto [m, p, inverted] = arc;
-    if (m >= plan_.circuit.data_count() && --counter[m][p] == 0) recycle(*tables[m][p]);
+    if (!plan_.kept.stored(m) && --counter[m][p] == 0) recycle(*tables[m][p]);
   }
 }
 
@@ -227,19 +257,21 @@ void batch_runner::recycle(tab_t& table) {
   }
 }
 
-void batch_runner::lend_spare(const operation::Node& node, tab_t** own) {
+pos_t batch_runner::lend_spare(const operation::Node& node, tab_t** own) {
   const pos_t port = node.gate().computed_port();
-  if (port == operation::Gate::no_port) return;  // a wire shares its input's table
+  if (port == operation::Gate::no_port) return port;  // a wire shares its input's table
   tab_t& computed = *own[port];
-  if (computed.size() != 0) return;
+  if (computed.size() != 0) return operation::Gate::no_port;
   computed.move_from(spare_.back());
   spare_.pop_back();
+  return port;
 }
 
 void batch_runner::free() {
   state_.free();
   util::vector::real_clear(spare_);
   util::vector::real_clear(dirty_);
+  util::vector::real_clear(unkept_);
   util::vector::real_clear(changed_);
   util::vector::real_clear(counted_until_);
   zero_.free();

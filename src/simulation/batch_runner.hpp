@@ -8,6 +8,7 @@
 #include "operation/circuit.hpp"
 #include "simulation/batch_source.hpp"
 #include "simulation/input_split.hpp"
+#include "simulation/kept_tables.hpp"
 #include "simulation/node_state.hpp"
 #include "simulation/port_readers.hpp"
 #include "simulation/progress.hpp"
@@ -23,6 +24,7 @@ struct simulation_plan {
   const std::vector<std::uint32_t>& order;  // the inputs' node positions: var, use, then sel inputs
   const port_readers& readers;
   const batch_source& source;  // the var input values of every batch
+  const kept_tables& kept;     // the gates whose tables the cache keeps (none without it)
 };
 
 // What one batch found.
@@ -42,7 +44,9 @@ struct batch_result {
 // readers of the var input that changed, then the readers of every output that changed. A gate
 // left alone keeps its tables and its last counts, which stand for every batch until its next
 // evaluation; they are added to the totals then, multiplied by the number of batches, so that the
-// totals equal those of adding them batch by batch.
+// totals equal those of adding them batch by batch. Gates the cache does not cover are evaluated
+// in every batch; their unchanged flags say whether the inputs they come from were unchanged
+// (values are not compared). Tables the cache does not store are released after their last reader.
 class batch_runner {
  public:
   explicit batch_runner(const simulation_plan& plan) : plan_(plan) {}
@@ -74,32 +78,39 @@ class batch_runner {
   // flags for a batch with the var input values `values_`, and marks the gates to evaluate.
   void set_sources(std::uint64_t& same_count);
   void mark_all_gates();
+  // Marks the gates the cache does not cover, which every batch evaluates.
+  void mark_unkept_gates();
   void mark_readers(operation::nid_t n, operation::pos_t p);
   // Evaluates node n; returns the number of its ports found changed (with the cache).
   std::uint64_t evaluate(operation::nid_t n);
+  // Flags the ports of node n, just evaluated without its old tables, as unchanged when the inputs
+  // they come from are (its inputs for the computed port, the copied input for a copying port);
+  // returns the number of ports flagged changed.
+  std::uint64_t flag_unchanged_inputs(operation::nid_t n, const operation::Node& node);
   // Adds node n's last counts for the batches since they were last added, up to counted batch `upto`.
   void add_counts(operation::nid_t n, std::uint64_t upto);
   // Counts of a run stopped after node `last`: the nodes up to it include the stopped batch, unless
   // the batches are samples, where a partial batch would leave the gates with unequal samples.
   batch_result stop_after(operation::nid_t last, std::uint64_t same_count, std::uint64_t changed_ports);
-  // Without the cache: a constant output table shares the constant tables' storage and its own
-  // becomes a spare. (With the cache a gate keeps its storage, to overwrite it in place at its
+  // A gate whose tables are not stored: a constant output table shares the constant tables' storage
+  // and its own becomes a spare. (A stored table keeps its storage, to overwrite it in place at its
   // next evaluation instead of allocating anew.)
   void settle_outputs(operation::nid_t n, operation::pos_t ports);
-  // Drops a node's reads: a table whose last reader of the batch has run is released.
+  // Drops a node's reads: a table not stored whose last reader of the batch has run is released.
   void release_read_tables(const operation::Node& node);
-  // Releases a table without the cache, keeping its storage as a spare for the next evaluation.
+  // Releases a table not stored, keeping its storage as a spare for the next evaluation.
   void recycle(operation::tab_t& table);
   // Gives the port that `node` computes a spare storage when it has none, so that the gate
-  // overwrites it instead of allocating a new one.
-  void lend_spare(const operation::Node& node, operation::tab_t** own);
+  // overwrites it instead of allocating a new one; returns that port (`Gate::no_port` if none).
+  operation::pos_t lend_spare(const operation::Node& node, operation::tab_t** own);
 
   const simulation_plan& plan_;
   node_state state_;
   operation::tab_t zero_;                     // all 0, of 2^use_bits bits
   std::array<operation::tab_t, 2> shannon_;   // shared copies of zero_: as is, and complemented
-  std::vector<operation::tab_t> spare_;       // storage of released tables, without the cache
+  std::vector<operation::tab_t> spare_;       // storage of released tables
   std::vector<std::uint64_t> dirty_;          // one bit per logic node: evaluate it in this batch
+  std::vector<std::uint64_t> unkept_;         // one bit per logic node: the cache does not cover it
   std::vector<bool*> changed_;                // the logic ports' flags found false in the last batch
   std::vector<std::uint64_t> counted_until_;  // per node: counted batches its totals include
   std::uint64_t counted_ = 0;                 // counted batches run

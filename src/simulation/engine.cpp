@@ -60,15 +60,33 @@ void engine::build_structures() {
   const util::phase phase("building structures", separator, out_);
   out_ << '\n';
   readers_.emplace(circuit_);
-  plan_.emplace(circuit_, split_, config_, order_, *readers_, source_);
+  kept_.emplace(choose_kept_tables());
+  plan_.emplace(circuit_, split_, config_, order_, *readers_, source_, *kept_);
   runners_.emplace_back(*plan_).allocate();
   print_summary();
   phase.end();
 }
 
+kept_tables engine::choose_kept_tables() const {
+  if (!config_.use_cache) return kept_tables(circuit_);
+  std::vector<std::uint32_t> var_nodes(order_.begin(), order_.begin() + split_.var_bits);
+  for (std::uint32_t& node : var_nodes) node += circuit_.fixed_count();
+  const std::uint64_t budget =
+      kept_table_budget(logic_tables_alive(circuit_, false), split_.use_bits, config_.cache_bytes);
+  return kept_tables(circuit_, var_nodes, budget);
+}
+
+std::uint64_t engine::tables_alive() const {
+  if (kept_->all_stored() || kept_->none()) return logic_tables_alive(circuit_, !kept_->none());
+  return kept_->stored_tables() + logic_tables_alive(circuit_, false);
+}
+
 void engine::print_summary() const {
   print_circuit_summary(out_, circuit_, levels_);
-  out_ << "cache = " << (config_.use_cache ? "enabled" : "disabled") << '\n';
+  out_ << "cache = " << (config_.use_cache ? "enabled" : "disabled");
+  if (config_.use_cache && !kept_->all())
+    out_ << " for " << kept_->kept_gates() << " of " << kept_->gates() << " gates";
+  out_ << '\n';
   if (config_.sampling)
     out_ << "samples = " << config_.sampling->samples << " of 2^" << split_.use_bits
          << " patterns, seed = " << config_.sampling->seed << ", replicate = " << config_.sampling->replicate
@@ -103,7 +121,7 @@ void engine::apply_limits() {
     if (!util::rss::limit(*config_.memory_limit)) throw util::resource_error("Could not limit memory.");
   }
   const memory_room room = memory_room_now(config_.memory_limit);
-  const std::uint64_t tables = logic_tables_alive(circuit_, config_.use_cache);
+  const std::uint64_t tables = tables_alive();
   check_table_memory(tables, split_.use_bits, room);
   copies_allowed_ = copies_that_fit(tables, split_.use_bits, room, copies_allowed_);
 }

@@ -11,6 +11,7 @@
 #include "simulation/batch_runner.hpp"
 #include "simulation/batch_source.hpp"
 #include "simulation/input_split.hpp"
+#include "simulation/kept_tables.hpp"
 #include "simulation/outcome.hpp"
 #include "simulation/port_readers.hpp"
 #include "simulation/progress.hpp"
@@ -26,7 +27,8 @@ namespace simulation {
 // and sel inputs (fixed by the worker number). A sampled run draws the var inputs of every batch
 // at random instead (`batch_source`), so that its counts cover a random sample of the assignments.
 // A gate whose inputs did not change since the previous batch keeps its tables and counts (the
-// cache); without the cache a table is released after its last reader.
+// cache), for the gates whose var inputs change least often, as many as `kept_table_budget`
+// allows; without the cache, and for the other gates, a table is released after its last reader.
 //
 // The batches are shared among the threads of the default team, in chunks of consecutive batches,
 // each thread with a copy of the tables (as many copies as the memory allows); the counts, the
@@ -75,6 +77,11 @@ class engine {
   // Releases every table and counter, silently.
   void free();
 
+  // The gates whose tables the cache keeps: those whose var inputs change least often, within
+  // `kept_table_budget`.
+  kept_tables choose_kept_tables() const;
+  // The most value tables a copy holds at once (see `logic_tables_alive`).
+  std::uint64_t tables_alive() const;
   void print_summary() const;
   void print_group(std::string_view label, std::uint32_t first, std::uint32_t count, std::uint64_t width,
                    bool with_worker_bits) const;
@@ -94,6 +101,7 @@ class engine {
   input_split split_;
   batch_source source_;
   std::optional<port_readers> readers_;
+  std::optional<kept_tables> kept_;
   std::optional<simulation_plan> plan_;
   std::deque<batch_runner> runners_;  // the copies of the tables; the first one holds the totals
   std::uint64_t copies_allowed_;      // copies that fit in memory

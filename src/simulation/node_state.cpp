@@ -9,7 +9,7 @@ namespace simulation {
 using operation::cmb_t;
 using operation::nid_t;
 
-void node_state::allocate(const operation::Circuit& circuit, bool use_cache) {
+void node_state::allocate(const operation::Circuit& circuit, bool flags, bool reader_counters) {
   free();
   const nid_t tra_count = circuit.transfer_count();
   std::uint64_t ports = 0, counters = 0;
@@ -25,10 +25,11 @@ void node_state::allocate(const operation::Circuit& circuit, bool use_cache) {
   local_pool_.resize(counters);
   combs_.assign(tra_count, nullptr);
   local_combs_.assign(tra_count, nullptr);
-  if (use_cache) {
+  if (flags) {
     same_pool_ = std::make_unique<bool[]>(ports);  // value-initialised: false
     same_.resize(tra_count);
-  } else {
+  }
+  if (reader_counters) {
     counter_pool_.assign(ports, 0);
     output_counter_.resize(tra_count);
   }
@@ -36,11 +37,8 @@ void node_state::allocate(const operation::Circuit& circuit, bool use_cache) {
   std::uint64_t port = 0, counter = 0;
   for (nid_t n = 0; n < tra_count; ++n) {
     tables_[n] = &table_ptrs_[port];
-    if (use_cache) {
-      same_[n] = &same_pool_[port];
-    } else {
-      output_counter_[n] = &counter_pool_[port];
-    }
+    if (flags) same_[n] = &same_pool_[port];
+    if (reader_counters) output_counter_[n] = &counter_pool_[port];
     port += circuit.output_count(n);
     if (!circuit[n].reversible()) {
       combs_[n] = &comb_pool_[counter];

@@ -20,9 +20,9 @@ class node_state {
   node_state& operator=(const node_state&) = delete;
 
   // For every node: one empty table per output port; zeroed totals and batch counters (2^k each)
-  // when its gate is not reversible; one unchanged flag per port (false) when `use_cache`, else
-  // one reader counter per port (0).
-  void allocate(const operation::Circuit& circuit, bool use_cache);
+  // when its gate is not reversible; one unchanged flag per port (false) when `flags`, and one
+  // reader counter per port (0) when `reader_counters`.
+  void allocate(const operation::Circuit& circuit, bool flags, bool reader_counters);
   // Releases every table and array.
   void free();
 
@@ -33,9 +33,9 @@ class node_state {
   const operation::cmb_t* const* combs() const { return combs_.data(); }
   // local_combs[n]: node n's counts in the latest batch that evaluated it; null for reversible gates.
   operation::cmb_t** local_combs() { return local_combs_.data(); }
-  // same[n][p]: port p of node n holds the values of the previous batch; null without the cache.
+  // same[n][p]: port p of node n holds the values of the previous batch; null without flags.
   bool** same() { return same_.empty() ? nullptr : same_.data(); }
-  // output_counter[n][p]: readers of port p of node n still to run in this batch; null with the cache.
+  // output_counter[n][p]: readers of port p of node n still to run in this batch; null without counters.
   operation::nid_t** output_counter() { return output_counter_.empty() ? nullptr : output_counter_.data(); }
   // Sets the reader counter of every port (numbered in node order) to counts[port].
   void reset_output_counters(const std::vector<operation::nid_t>& counts);

@@ -19,6 +19,9 @@ struct settings {
   std::uint32_t sel_bits = 0;             // "-sel-bits": inputs fixed by the worker number
   std::uint64_t worker = 0;               // "-worker": which share of the input space this run covers
   bool use_cache = true;                  // skip gates whose inputs did not change ("-no-cache" clears it)
+  // With the cache, what one copy's kept tables may take at least (`kept_table_budget`): about
+  // what a core's caches and its share of the last level hold.
+  std::uint64_t cache_bytes = std::uint64_t{4} << 20;
   bool use_gray_code = true;              // enumerate batches in Gray-code order ("-no-gray-code")
   bool watch_changes = true;              // compare new tables with the old ones ("-no-watch-changes")
   std::uint64_t print_every = 10000;      // progress line period in batches; 0 prints no progress

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "operation/circuit.hpp"
+
+namespace simulation {
+
+// Which gates the cache covers, and which tables it stores between batches. A covered gate is
+// evaluated again only in a batch that changes a var input it depends on; in Gray-code order var
+// input i changes in one batch of 2^(i + 1) (in counting order one of 2^i), so the later a gate's
+// earliest var inputs, the more the cache saves on it. Every other gate is evaluated in every
+// batch, on tables released after their last reader, like a run without the cache: storing a
+// table that is recomputed every other batch anyway costs memory traffic that the evaluations it
+// saves do not repay once the stored tables outgrow the processor's caches.
+//
+// A covered gate that depends on no var input is evaluated in a copy's first batch only; its table
+// is stored only when a gate that depends on a var input, or no gate, reads it.
+class kept_tables {
+ public:
+  // Nothing covered (a run without the cache).
+  explicit kept_tables(const operation::Circuit& circuit);
+  // The gates whose var inputs change least often, as many as store at most `budget` tables (a
+  // gate that computes a table counts one; wires share their input's). `var_nodes`: the node
+  // positions of the var inputs, the most often changing first. A covered gate's inputs are
+  // covered too, since they depend on no other var inputs; so are the gates that depend on the
+  // same var inputs as a covered one.
+  kept_tables(const operation::Circuit& circuit, std::span<const std::uint32_t> var_nodes, std::uint64_t budget);
+
+  // Whether the cache covers node n (constant and input nodes always count as covered).
+  bool kept(operation::nid_t n) const { return kept_[n]; }
+  // Whether node n's tables stay from one batch to the next (constant and input nodes' do).
+  bool stored(operation::nid_t n) const { return stored_[n]; }
+  // The gates that compute a table of their own, how many of them the cache covers, and how many
+  // tables it stores.
+  std::uint64_t gates() const { return gates_; }
+  std::uint64_t kept_gates() const { return kept_gates_; }
+  std::uint64_t stored_tables() const { return stored_tables_; }
+  bool all() const { return kept_gates_ == gates_; }
+  bool none() const { return kept_gates_ == 0; }
+  // Whether every table stays from one batch to the next.
+  bool all_stored() const { return stored_tables_ == gates_; }
+
+ private:
+  std::vector<bool> kept_;    // per node position
+  std::vector<bool> stored_;  // per node position
+  std::uint64_t gates_ = 0;
+  std::uint64_t kept_gates_ = 0;
+  std::uint64_t stored_tables_ = 0;
+};
+
+// The tables a copy of the simulation may store with the cache: as many as fit in `cache_bytes`,
+// or as many as a run without the cache holds at its peak (`uncached`), whichever is more, so
+// that the cache at most doubles the tables' memory once it outgrows `cache_bytes`.
+std::uint64_t kept_table_budget(std::uint64_t uncached, std::uint32_t use_bits, std::uint64_t cache_bytes);
+
+}  // namespace simulation
