@@ -105,7 +105,6 @@ void batch_runner::set_sources(std::uint64_t& same_count) {
     same[0][0] = later;
     same_count += later;
   }
-  if (state_.output_counter() != nullptr) state_.reset_output_counters(plan_.readers.arc_counts());
   for (std::uint32_t i = 0; i < split.var_bits; ++i) {
     const bool value = bit_of(values_[i / 64], i % 64);
     share(*tables[order[i]][0], shannon_[value]);
@@ -144,27 +143,32 @@ void batch_runner::mark_readers(nid_t n, pos_t p) {
 }
 
 std::uint64_t batch_runner::evaluate(nid_t n) {
-  const operation::Node& node = plan_.circuit[n];
+  const operation::Gate gate = plan_.gates.gate(n);
+  const std::span<const arc_t> inputs = plan_.gates.inputs(n);
   tab_t*** tables = state_.tables();
   const bool kept = plan_.kept.kept(n), stored = plan_.kept.stored(n);
-  const pos_t lent = stored || spare_.empty() ? operation::Gate::no_port : lend_spare(node, tables[n]);
+  const pos_t lent = stored || spare_.empty() ? operation::Gate::no_port : lend_spare(gate, tables[n]);
   // The last counts stand for every counted batch up to this one; the new ones from this one on
   // (when it is counted) until the next evaluation.
   add_counts(n, counted_);
   // A gate the cache does not cover is evaluated without flags: it has no old tables to keep.
   bool** same = kept ? state_.same() : nullptr;
-  node({.node = n,
+  gate({.node = n,
+        .arcs = inputs.data(),
         .tables = tables,
         .max_combs = plan_.split.max_combs,
         .combs = state_.local_combs()[n],
         .same = same,
         .watch_changes = plan_.config.watch_changes});
-  const pos_t ports = node.output_count();
   // A spare held another table's values: whatever the comparison found, they are new to this gate.
   if (same != nullptr && lent != operation::Gate::no_port) same[n][lent] = false;
-  if (!stored) settle_outputs(n, ports);
-  if (state_.output_counter() != nullptr) release_read_tables(node);
-  if (!kept) return state_.same() == nullptr ? 0 : flag_unchanged_inputs(n, node);
+  const pos_t ports = gate.output_count();
+  if (!stored) {
+    settle_outputs(n, ports);
+    count_readers(n, ports);
+  }
+  if (state_.output_counter() != nullptr) release_read_tables(inputs);
+  if (!kept) return state_.same() == nullptr ? 0 : flag_unchanged_inputs(n, gate, inputs);
   std::uint64_t changed_ports = 0;
   if (same != nullptr)
     for (pos_t p = 0; p < ports; ++p) {
@@ -176,14 +180,14 @@ std::uint64_t batch_runner::evaluate(nid_t n) {
   return changed_ports;
 }
 
-std::uint64_t batch_runner::flag_unchanged_inputs(nid_t n, const operation::Node& node) {
+std::uint64_t batch_runner::flag_unchanged_inputs(nid_t n, operation::Gate gate, std::span<const arc_t> inputs) {
   bool** same = state_.same();
   const auto unchanged = [&](const arc_t& arc) { return same[arc.node][arc.port]; };
-  const bool inputs_unchanged = std::all_of(node.inputs().begin(), node.inputs().end(), unchanged);
+  const bool inputs_unchanged = std::all_of(inputs.begin(), inputs.end(), unchanged);
   std::uint64_t changed_ports = 0;
-  for (pos_t p = 0; p < node.output_count(); ++p) {
-    const pos_t copied = node.gate().copied_input(p);
-    same[n][p] = copied == operation::Gate::no_port ? inputs_unchanged : unchanged(node.get_input(copied));
+  for (pos_t p = 0; p < gate.output_count(); ++p) {
+    const pos_t copied = gate.copied_input(p);
+    same[n][p] = copied == operation::Gate::no_port ? inputs_unchanged : unchanged(inputs[copied]);
     changed_ports += !same[n][p];
   }
   return changed_ports;
@@ -240,10 +244,15 @@ void batch_runner::settle_outputs(nid_t n, pos_t ports) {
   }
 }
 
-void batch_runner::release_read_tables(const operation::Node& node) {
+void batch_runner::count_readers(nid_t n, pos_t ports) {
+  const std::uint64_t first = plan_.readers.index(n, 0);
+  std::copy_n(plan_.readers.arc_counts().begin() + first, ports, state_.output_counter()[n]);
+}
+
+void batch_runner::release_read_tables(std::span<const arc_t> inputs) {
   nid_t** counter = state_.output_counter();
   tab_t*** tables = state_.tables();
-  for (const arc_t& arc : node.inputs()) {
+  for (const arc_t& arc : inputs) {
     const auto [m, p, inverted] = arc;
     if (!plan_.kept.stored(m) && --counter[m][p] == 0) recycle(*tables[m][p]);
   }
@@ -257,8 +266,8 @@ void batch_runner::recycle(tab_t& table) {
   }
 }
 
-pos_t batch_runner::lend_spare(const operation::Node& node, tab_t** own) {
-  const pos_t port = node.gate().computed_port();
+pos_t batch_runner::lend_spare(operation::Gate gate, tab_t** own) {
+  const pos_t port = gate.computed_port();
   if (port == operation::Gate::no_port) return port;  // a wire shares its input's table
   tab_t& computed = *own[port];
   if (computed.size() != 0) return operation::Gate::no_port;

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "operation/circuit.hpp"
 #include "simulation/batch_source.hpp"
+#include "simulation/gate_sequence.hpp"
 #include "simulation/input_split.hpp"
 #include "simulation/kept_tables.hpp"
 #include "simulation/node_state.hpp"
@@ -23,6 +25,7 @@ struct simulation_plan {
   const settings& config;
   const std::vector<std::uint32_t>& order;  // the inputs' node positions: var, use, then sel inputs
   const port_readers& readers;
+  const gate_sequence& gates;  // the logic nodes' gates and arcs, in position order
   const batch_source& source;  // the var input values of every batch
   const kept_tables& kept;     // the gates whose tables the cache keeps (none without it)
 };
@@ -86,7 +89,8 @@ class batch_runner {
   // Flags the ports of node n, just evaluated without its old tables, as unchanged when the inputs
   // they come from are (its inputs for the computed port, the copied input for a copying port);
   // returns the number of ports flagged changed.
-  std::uint64_t flag_unchanged_inputs(operation::nid_t n, const operation::Node& node);
+  std::uint64_t flag_unchanged_inputs(operation::nid_t n, operation::Gate gate,
+                                      std::span<const operation::arc_t> inputs);
   // Adds node n's last counts for the batches since they were last added, up to counted batch `upto`.
   void add_counts(operation::nid_t n, std::uint64_t upto);
   // Counts of a run stopped after node `last`: the nodes up to it include the stopped batch, unless
@@ -96,13 +100,15 @@ class batch_runner {
   // and its own becomes a spare. (A stored table keeps its storage, to overwrite it in place at its
   // next evaluation instead of allocating anew.)
   void settle_outputs(operation::nid_t n, operation::pos_t ports);
+  // Sets the reader counters of node n's ports, whose tables are not stored, to their logic arcs.
+  void count_readers(operation::nid_t n, operation::pos_t ports);
   // Drops a node's reads: a table not stored whose last reader of the batch has run is released.
-  void release_read_tables(const operation::Node& node);
+  void release_read_tables(std::span<const operation::arc_t> inputs);
   // Releases a table not stored, keeping its storage as a spare for the next evaluation.
   void recycle(operation::tab_t& table);
-  // Gives the port that `node` computes a spare storage when it has none, so that the gate
+  // Gives the port that `gate` computes a spare storage when it has none, so that the gate
   // overwrites it instead of allocating a new one; returns that port (`Gate::no_port` if none).
-  operation::pos_t lend_spare(const operation::Node& node, operation::tab_t** own);
+  operation::pos_t lend_spare(operation::Gate gate, operation::tab_t** own);
 
   const simulation_plan& plan_;
   node_state state_;

@@ -61,7 +61,8 @@ void engine::build_structures() {
   out_ << '\n';
   readers_.emplace(circuit_);
   kept_.emplace(choose_kept_tables());
-  plan_.emplace(circuit_, split_, config_, order_, *readers_, source_, *kept_);
+  gates_.emplace(circuit_);
+  plan_.emplace(circuit_, split_, config_, order_, *readers_, *gates_, source_, *kept_);
   runners_.emplace_back(*plan_).allocate();
   print_summary();
   phase.end();

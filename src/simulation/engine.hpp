@@ -101,6 +101,7 @@ class engine {
   input_split split_;
   batch_source source_;
   std::optional<port_readers> readers_;
+  std::optional<gate_sequence> gates_;
   std::optional<kept_tables> kept_;
   std::optional<simulation_plan> plan_;
   std::deque<batch_runner> runners_;  // the copies of the tables; the first one holds the totals

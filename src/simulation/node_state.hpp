@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -10,14 +11,16 @@
 namespace simulation {
 
 // The per-node structures of a simulation, indexed by node position over the constant, input and
-// logic nodes (output markers have none). Each kind of entry lives in one pool, so a circuit of
-// millions of nodes costs a handful of allocations; the pointer arrays are the shape the gate
-// evaluators take.
+// logic nodes (output markers have none). A node's table handles, reader counters and unchanged
+// flags lie side by side in one small block, so that a gate reading an input touches one cache
+// line for all of them; the blocks and the counters each live in one pool, so a circuit of millions
+// of nodes costs a handful of allocations. The pointer arrays are the shape the gate evaluators take.
 class node_state {
  public:
   node_state() = default;
   node_state(const node_state&) = delete;
   node_state& operator=(const node_state&) = delete;
+  ~node_state() { free(); }
 
   // For every node: one empty table per output port; zeroed totals and batch counters (2^k each)
   // when its gate is not reversible; one unchanged flag per port (false) when `flags`, and one
@@ -35,22 +38,23 @@ class node_state {
   operation::cmb_t** local_combs() { return local_combs_.data(); }
   // same[n][p]: port p of node n holds the values of the previous batch; null without flags.
   bool** same() { return same_.empty() ? nullptr : same_.data(); }
-  // output_counter[n][p]: readers of port p of node n still to run in this batch; null without counters.
+  // output_counter[n][p]: readers of port p of node n still to run in this batch (set when node n
+  // is evaluated); null without counters.
   operation::nid_t** output_counter() { return output_counter_.empty() ? nullptr : output_counter_.data(); }
-  // Sets the reader counter of every port (numbered in node order) to counts[port].
-  void reset_output_counters(const std::vector<operation::nid_t>& counts);
 
  private:
-  std::vector<operation::tab_t> table_pool_;
-  std::vector<operation::tab_t*> table_ptrs_;
+  // The blocks' storage, and the tables placed in it (destroyed by `free`).
+  struct block_pool_deleter {
+    void operator()(std::byte* pool) const;
+  };
+  std::unique_ptr<std::byte[], block_pool_deleter> blocks_;
+  std::vector<operation::tab_t*> placed_tables_;
   std::vector<operation::tab_t**> tables_;
   std::vector<operation::cmb_t> comb_pool_;
   std::vector<operation::cmb_t*> combs_;
   std::vector<operation::cmb_t> local_pool_;
   std::vector<operation::cmb_t*> local_combs_;
-  std::unique_ptr<bool[]> same_pool_;
   std::vector<bool*> same_;
-  std::vector<operation::nid_t> counter_pool_;
   std::vector<operation::nid_t*> output_counter_;
 };
 

@@ -32,14 +32,16 @@ struct plan_parts {
         split(simulation::split_inputs(circuit.input_count(), config)),
         order(index_order(circuit)),
         readers(circuit),
+        gates(circuit),
         source(config, split),
         kept(config.use_cache ? simulation::kept_tables(circuit, std::span(order).first(split.var_bits), kept_budget)
                               : simulation::kept_tables(circuit)),
-        plan{circuit, split, config, order, readers, source, kept} {}
+        plan{circuit, split, config, order, readers, gates, source, kept} {}
   simulation::settings config;
   simulation::input_split split;
   std::vector<std::uint32_t> order;
   simulation::port_readers readers;
+  simulation::gate_sequence gates;
   simulation::batch_source source;
   simulation::kept_tables kept;
   simulation::simulation_plan plan;
