@@ -85,9 +85,7 @@ batch_result batch_runner::run(std::uint64_t batch, bool counted, const progress
   // The batch loop checks the time after every gate, the last one included.
   if (timer != nullptr && last < tra_count && timer->out_of_time(batch))
     return stop_after(tra_count - 1, result.same_count, changed_ports);
-  if (state_.same() != nullptr)
-    result.same_count +=
-        plan_.readers.ports_before(tra_count) - plan_.readers.ports_before(dat_count) - changed_ports;
+  if (state_.same() != nullptr) result.same_count += unchanged_logic_ports(tra_count, changed_ports);
   counted_ += counted;
   return result;
 }
@@ -101,6 +99,8 @@ void batch_runner::set_sources(std::uint64_t& same_count) {
   for (bool* flag : changed_) *flag = true;
   changed_.clear();
   const bool later = started_;
+  all_changed_ = !later;
+  changed_vars_ = values_.empty() ? 0 : values_[0] ^ last_values_[0];
   if (same != nullptr && plan_.circuit.fixed_count() != 0) {
     same[0][0] = later;
     same_count += later;
@@ -168,7 +168,7 @@ std::uint64_t batch_runner::evaluate(nid_t n) {
     count_readers(n, ports);
   }
   if (state_.output_counter() != nullptr) release_read_tables(inputs);
-  if (!kept) return state_.same() == nullptr ? 0 : flag_unchanged_inputs(n, gate, inputs);
+  if (!kept) return 0;
   std::uint64_t changed_ports = 0;
   if (same != nullptr)
     for (pos_t p = 0; p < ports; ++p) {
@@ -180,17 +180,11 @@ std::uint64_t batch_runner::evaluate(nid_t n) {
   return changed_ports;
 }
 
-std::uint64_t batch_runner::flag_unchanged_inputs(nid_t n, operation::Gate gate, std::span<const arc_t> inputs) {
-  bool** same = state_.same();
-  const auto unchanged = [&](const arc_t& arc) { return same[arc.node][arc.port]; };
-  const bool inputs_unchanged = std::all_of(inputs.begin(), inputs.end(), unchanged);
-  std::uint64_t changed_ports = 0;
-  for (pos_t p = 0; p < gate.output_count(); ++p) {
-    const pos_t copied = gate.copied_input(p);
-    same[n][p] = copied == operation::Gate::no_port ? inputs_unchanged : unchanged(inputs[copied]);
-    changed_ports += !same[n][p];
-  }
-  return changed_ports;
+std::uint64_t batch_runner::unchanged_logic_ports(nid_t end, std::uint64_t changed_ports) const {
+  const std::uint64_t first = plan_.readers.ports_before(plan_.circuit.data_count());
+  const std::uint64_t last = plan_.readers.ports_before(end);
+  const kept_tables::uncovered_ports uncovered = plan_.kept.ports_not_covered(changed_vars_, first, last);
+  return last - first - uncovered.count - changed_ports + (all_changed_ ? 0 : uncovered.unreached);
 }
 
 void batch_runner::add_counts(nid_t n, std::uint64_t upto) {
@@ -198,7 +192,7 @@ void batch_runner::add_counts(nid_t n, std::uint64_t upto) {
   if (total == nullptr || counted_until_[n] >= upto) return;
   const cmb_t* local = state_.local_combs()[n];
   const std::uint64_t batches = upto - counted_until_[n];
-  const std::uint64_t count = std::uint64_t{1} << plan_.circuit.input_count(n);
+  const std::uint64_t count = std::uint64_t{1} << plan_.gates.gate(n).input_count();
   for (std::uint64_t i = 0; i < count; ++i) total[i] += local[i] * batches;
   counted_until_[n] = upto;
 }
@@ -211,9 +205,7 @@ batch_result batch_runner::stop_after(nid_t last, std::uint64_t same_count, std:
     add_counts(n, counted_ + (partial_batch_counts && n <= last));
   stopped_ = true;
   batch_result result{same_count, true, last - dat_count};
-  if (state_.same() != nullptr)
-    result.same_count +=
-        plan_.readers.ports_before(last + 1) - plan_.readers.ports_before(dat_count) - changed_ports;
+  if (state_.same() != nullptr) result.same_count += unchanged_logic_ports(last + 1, changed_ports);
   return result;
 }
 

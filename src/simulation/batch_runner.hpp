@@ -48,8 +48,8 @@ struct batch_result {
 // left alone keeps its tables and its last counts, which stand for every batch until its next
 // evaluation; they are added to the totals then, multiplied by the number of batches, so that the
 // totals equal those of adding them batch by batch. Gates the cache does not cover are evaluated
-// in every batch; their unchanged flags say whether the inputs they come from were unchanged
-// (values are not compared). Tables the cache does not store are released after their last reader.
+// in every batch, without flags; their ports count as unchanged when no var input that changed
+// reaches them. Tables the cache does not store are released after their last reader.
 class batch_runner {
  public:
   explicit batch_runner(const simulation_plan& plan) : plan_(plan) {}
@@ -86,11 +86,9 @@ class batch_runner {
   void mark_readers(operation::nid_t n, operation::pos_t p);
   // Evaluates node n; returns the number of its ports found changed (with the cache).
   std::uint64_t evaluate(operation::nid_t n);
-  // Flags the ports of node n, just evaluated without its old tables, as unchanged when the inputs
-  // they come from are (its inputs for the computed port, the copied input for a copying port);
-  // returns the number of ports flagged changed.
-  std::uint64_t flag_unchanged_inputs(operation::nid_t n, operation::Gate gate,
-                                      std::span<const operation::arc_t> inputs);
+  // The unchanged-table count of the logic ports before node `end`: the covered ones not found
+  // changed (`changed_ports` of them were), and the uncovered ones no changed var input reaches.
+  std::uint64_t unchanged_logic_ports(operation::nid_t end, std::uint64_t changed_ports) const;
   // Adds node n's last counts for the batches since they were last added, up to counted batch `upto`.
   void add_counts(operation::nid_t n, std::uint64_t upto);
   // Counts of a run stopped after node `last`: the nodes up to it include the stopped batch, unless
@@ -124,6 +122,8 @@ class batch_runner {
   std::uint64_t last_batch_ = 0;
   std::vector<std::uint64_t> values_;       // the var input values of the current batch
   std::vector<std::uint64_t> last_values_;  // those of the batch before
+  std::uint64_t changed_vars_ = 0;          // bit i: var input i changed since the batch before
+  bool all_changed_ = true;                 // a copy's first batch: nothing counts as unchanged
   bool stopped_ = false;
 };
 

@@ -18,6 +18,9 @@ namespace simulation {
 //
 // A covered gate that depends on no var input is evaluated in a copy's first batch only; its table
 // is stored only when a gate that depends on a var input, or no gate, reads it.
+//
+// A port of a gate the cache does not cover counts as unchanged in a batch when none of the var
+// inputs that changed reaches it (its values are not compared: there are no old ones).
 class kept_tables {
  public:
   // Nothing covered (a run without the cache).
@@ -43,12 +46,33 @@ class kept_tables {
   // Whether every table stays from one batch to the next.
   bool all_stored() const { return stored_tables_ == gates_; }
 
+  // Ports of the gates the cache does not cover: how many, and how many of them no changed var
+  // input reaches.
+  struct uncovered_ports {
+    std::uint64_t count = 0;
+    std::uint64_t unreached = 0;
+  };
+  // Among the ports numbered [first, end) in node order (all of a node's ports before the next
+  // node's), those of gates the cache does not cover; `changed` has bit i set when var input i
+  // changed since the batch before. Quick for all ports when one var input changed (Gray-code
+  // order) or var inputs 0 to k did (counting order).
+  uncovered_ports ports_not_covered(std::uint64_t changed, std::uint64_t first, std::uint64_t end) const;
+
  private:
   std::vector<bool> kept_;    // per node position
   std::vector<bool> stored_;  // per node position
   std::uint64_t gates_ = 0;
   std::uint64_t kept_gates_ = 0;
   std::uint64_t stored_tables_ = 0;
+  // Per port, the var inputs that reach it (bit i: var input i); empty when every gate is covered.
+  std::vector<std::uint64_t> port_words_;
+  std::vector<bool> port_uncovered_;
+  std::uint64_t uncovered_ports_ = 0;
+  // unreached_when_one_[i]: uncovered ports that var input i does not reach; unreached_when_first_[k]:
+  // those that none of var inputs 0 to k reaches.
+  std::vector<std::uint64_t> unreached_when_one_, unreached_when_first_;
+  // Fills the port words and the counts of uncovered ports.
+  void count_uncovered_ports(const operation::Circuit& circuit, std::span<const std::uint32_t> var_nodes);
 };
 
 // The tables a copy of the simulation may store with the cache: as many as fit in `cache_bytes`,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../operation/circuit_text.hpp"
@@ -56,4 +57,24 @@ TEST(KeptTables, ACircuitOfWiresIsCoveredWhole) {
   const kept_tables kept(wires, std::vector<std::uint32_t>{0}, 0);
   EXPECT_TRUE(kept.all());
   EXPECT_EQ(covered(wires, kept, false), "w x ");
+}
+
+TEST(KeptTables, UncoveredPortsCountAsUnchangedWhenNoChangedVarInputReachesThem) {
+  using ports = std::pair<std::uint64_t, std::uint64_t>;  // uncovered, unreached
+  const auto counts = [](const kept_tables& kept, std::uint64_t changed, std::uint64_t first, std::uint64_t end) {
+    const kept_tables::uncovered_ports ports = kept.ports_not_covered(changed, first, end);
+    return std::pair(ports.count, ports.unreached);
+  };
+  // Ports in node order: v0, v1, u, g0, g1, g2, w, g3, g4. With one table g2, w, g3 and g4 are
+  // uncovered; v0 reaches g3 and g4, v1 all four.
+  const kept_tables one(circuit, var_nodes, 1);
+  EXPECT_EQ(counts(one, 0b01, 0, 9), ports(4, 2));
+  EXPECT_EQ(counts(one, 0b10, 0, 9), ports(4, 0));
+  EXPECT_EQ(counts(one, 0b11, 0, 9), ports(4, 0));
+  // A part of the ports (a batch stopped by the time limit) is counted port by port.
+  EXPECT_EQ(counts(one, 0b01, 0, 6), ports(1, 1));
+  EXPECT_EQ(counts(one, 0b01, 6, 9), ports(3, 1));
+  // With nothing covered, the gates without var inputs are never reached.
+  EXPECT_EQ(counts(kept_tables(circuit, var_nodes, 0), 0b01, 0, 9), ports(6, 4));
+  EXPECT_EQ(counts(kept_tables(circuit, var_nodes, 100), 0b01, 0, 9), ports(0, 0));
 }
