@@ -10,8 +10,8 @@
 namespace fullsim {
 
 void auto_use_bits(const operation::Circuit& circuit, simulation::settings& config) {
-  simulation::choose_use_bits_and_cache(circuit, config, static_cast<std::uint64_t>(omp_get_max_threads()),
-                                        simulation::memory_room_now(config.memory_limit));
+  config.use_bits = simulation::choose_use_bits(circuit, config, static_cast<std::uint64_t>(omp_get_max_threads()),
+                                               simulation::memory_room_now(config.memory_limit));
 }
 
 void advise_use_bits(const operation::Circuit& circuit, const simulation::settings& config,

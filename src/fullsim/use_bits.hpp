@@ -8,9 +8,8 @@
 
 namespace fullsim {
 
-// Sets the use bits and the cache that "-use-bits auto" picks for the sorted circuit on this
-// machine: its thread count and the memory left (under "-limit-memory" when given); see
-// `simulation::choose_use_bits_and_cache`.
+// Sets the use bits that "-use-bits auto" picks for the sorted circuit on this machine: its thread
+// count and the memory left (under "-limit-memory" when given); see `simulation::choose_use_bits`.
 void auto_use_bits(const operation::Circuit& circuit, simulation::settings& config);
 
 // Without "-use-bits" every input left after the sel bits is a use bit; when that makes tables of

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 
-#include "simulation/table_memory.hpp"
 
 namespace simulation {
 
@@ -153,10 +152,6 @@ kept_tables::uncovered_ports kept_tables::ports_not_covered(std::uint64_t change
     ports.unreached += (port_words_[port] & changed) == 0;
   }
   return ports;
-}
-
-std::uint64_t kept_table_budget(std::uint64_t uncached, std::uint32_t use_bits, std::uint64_t cache_bytes) {
-  return std::max(uncached, cache_bytes / table_bytes(use_bits));
 }
 
 }  // namespace simulation

@@ -75,9 +75,4 @@ class kept_tables {
   void count_uncovered_ports(const operation::Circuit& circuit, std::span<const std::uint32_t> var_nodes);
 };
 
-// The tables a copy of the simulation may store with the cache: as many as fit in `cache_bytes`,
-// or as many as a run without the cache holds at its peak (`uncached`), whichever is more, so
-// that the cache at most doubles the tables' memory once it outgrows `cache_bytes`.
-std::uint64_t kept_table_budget(std::uint64_t uncached, std::uint32_t use_bits, std::uint64_t cache_bytes);
-
 }  // namespace simulation

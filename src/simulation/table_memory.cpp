@@ -135,6 +135,16 @@ std::uint64_t logic_tables_alive(const Circuit& circuit, bool use_cache) {
   return use_cache ? cached_peak(circuit) : uncached_peak(circuit);
 }
 
+std::uint64_t kept_table_budget(std::uint64_t uncached, std::uint32_t use_bits, std::uint64_t cache_bytes) {
+  return std::max(uncached, cache_bytes / table_bytes(use_bits));
+}
+
+std::uint64_t cached_tables_bound(const Circuit& circuit, std::uint32_t use_bits, std::uint64_t cache_bytes) {
+  const std::uint64_t every = cached_peak(circuit), budget_only = uncached_peak(circuit);
+  const std::uint64_t budget = kept_table_budget(budget_only, use_bits, cache_bytes);
+  return every <= budget ? every : std::min(every, budget + budget_only);
+}
+
 std::uint64_t table_bytes(std::uint32_t use_bits) {
   constexpr std::uint64_t record = 64;  // the shared record and the allocator's bookkeeping
   const std::uint64_t words = use_bits <= 6 ? 1 : std::uint64_t{1} << (use_bits - 6);

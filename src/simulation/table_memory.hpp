@@ -18,6 +18,16 @@ std::uint64_t logic_tables_alive(const operation::Circuit& circuit, bool use_cac
 // The bytes one value table of 2^use_bits bits takes, its record included.
 std::uint64_t table_bytes(std::uint32_t use_bits);
 
+// The tables a copy of the simulation may store with the cache (`kept_tables`): as many as fit in
+// `cache_bytes`, or as many as a run without the cache holds at its peak (`uncached`), whichever
+// is more, so that the cache at most doubles the tables' memory once it outgrows `cache_bytes`.
+std::uint64_t kept_table_budget(std::uint64_t uncached, std::uint32_t use_bits, std::uint64_t cache_bytes);
+
+// The most value tables a copy holds at once with the cache, before it knows which gates it covers:
+// every table when they fit in the budget, else the budget beside the tables of a run without it.
+std::uint64_t cached_tables_bound(const operation::Circuit& circuit, std::uint32_t use_bits,
+                                  std::uint64_t cache_bytes);
+
 // The memory a run can still fill.
 struct memory_room {
   std::uint64_t physical = 0;          // the machine's physical memory (0: unknown)

@@ -21,6 +21,17 @@ operation::Circuit circuit_of(unsigned inputs, unsigned gates = 1) {
   return circuit_text::parse(lines);
 }
 
+// A circuit of `inputs` inputs and a chain of `gates` ANDs, each reading the one before: a run
+// without the cache holds two tables at once.
+operation::Circuit chain_of(unsigned inputs, unsigned gates) {
+  std::vector<std::string> lines;
+  for (unsigned i = 0; i < inputs; ++i) lines.push_back("i" + std::to_string(i) + " = I");
+  lines.push_back("g0 = AND( i0_0 , i1_0 )");
+  for (unsigned g = 1; g < gates; ++g)
+    lines.push_back("g" + std::to_string(g) + " = AND( g" + std::to_string(g - 1) + "_0 , i1_0 )");
+  return circuit_text::parse(lines);
+}
+
 std::uint32_t choose(const operation::Circuit& circuit, std::uint64_t threads, bool cache = true,
                      std::uint32_t sel_bits = 0, const simulation::memory_room& room = plenty) {
   simulation::settings config;
@@ -68,20 +79,15 @@ TEST(UseBitsChoice, SmallerTablesWhenMemoryIsShort) {
   EXPECT_EQ(choose(circuit, 2, true, 0, limited), 10u);
 }
 
-TEST(UseBitsChoice, AutoKeepsTheCacheOnlyWhileItsTablesStayNearTheProcessorCaches) {
-  const auto choose_both = [](const operation::Circuit& circuit, bool cache) {
-    simulation::settings config;
-    config.use_cache = cache;
-    simulation::choose_use_bits_and_cache(circuit, config, 2, plenty);
-    return std::pair{*config.use_bits, config.use_cache};
-  };
-  // 100 gates of 2^14-bit tables fit: the cache stays, with its use bits.
-  EXPECT_EQ(choose_both(circuit_of(24, 100), true), std::pair(14u, true));
-  EXPECT_TRUE(simulation::cache_pays(circuit_of(24, 100), 14));
-  // 4000 gates (8 MiB of tables) do not: no cache, and the use bits that suit running without it.
-  EXPECT_FALSE(simulation::cache_pays(circuit_of(24, 4000), 14));
-  EXPECT_TRUE(simulation::cache_pays(circuit_of(24, 4000), 8));
-  EXPECT_EQ(choose_both(circuit_of(24, 4000), true), std::pair(16u, false));
-  // "-no-cache" is kept, however small the tables.
-  EXPECT_EQ(choose_both(circuit_of(24, 100), false), std::pair(16u, false));
+TEST(UseBitsChoice, LargerTablesWhenTheCacheCannotKeepEveryTable) {
+  const std::uint64_t cache_bytes = simulation::settings{}.cache_bytes;
+  // 100 gates of 2^14-bit tables fit in the cache's 4 MiB: it keeps them all, at 14 use bits.
+  EXPECT_TRUE(simulation::cache_keeps_every_table(chain_of(24, 100), 14, cache_bytes));
+  EXPECT_EQ(choose(chain_of(24, 100), 2), 14u);
+  // 4000 gates (8 MiB of tables) do not: the tables of a run without the cache suit it best.
+  EXPECT_FALSE(simulation::cache_keeps_every_table(chain_of(24, 4000), 14, cache_bytes));
+  EXPECT_TRUE(simulation::cache_keeps_every_table(chain_of(24, 4000), 8, cache_bytes));
+  EXPECT_EQ(choose(chain_of(24, 4000), 2), 16u);
+  // Gates that no gate reads keep their tables without the cache too: the cache may keep them all.
+  EXPECT_TRUE(simulation::cache_keeps_every_table(circuit_of(24, 4000), 14, cache_bytes));
 }

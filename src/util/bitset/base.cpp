@@ -96,6 +96,18 @@ void free_record(bitset::impl* record) {
 // The count of the words a pass of `o` stores, from its counts and the operands' counts `ones`: the
 // XOR and majority passes count a & b (and the other pairs) instead, from which it follows:
 // |a ^ b| = |a| + |b| - 2 |a & b| and |maj| = |ab| + |ac| + |bc| - 2 |abc|.
+// For AND and OR of two complemented operands: turns the pass into the other operation on the
+// operands as stored (masks and counts `ones` updated) and returns the mask through which its
+// result shows the wanted one (all ones); otherwise leaves them and returns 0.
+bck_t complement_both(op& o, bitset_kernels::operands& x, siz_t* ones, siz_t size) {
+  if ((o != op::AND && o != op::OR) || x.mask[0] == 0 || x.mask[1] == 0) return 0;
+  o = o == op::AND ? op::OR : op::AND;
+  x.mask[0] = x.mask[1] = 0;
+  ones[0] = size - ones[0];
+  ones[1] = size - ones[1];
+  return ~bck_t{0};
+}
+
 siz_t stored_popcount(op o, const siz_t* ones, const std::uint64_t* c) {
   if (o == op::XOR_AND) return ones[0] + ones[1] - 2 * c[0];
   if (o == op::MAJ_PAIRS) return c[0] + c[1] + c[2] - 2 * c[3];
@@ -193,23 +205,27 @@ inline __attribute__((always_inline)) void bitset::pass(op o, std::initializer_l
     bitset_kernels::run(o, x, words, last_mask, false, counts);
     return;
   }
+  // A stored result goes into a handle that sees it through `out_mask`: ~a & ~b = ~(a | b) and
+  // ~a | ~b = ~(a & b) store a | b and a & b, one operation fewer per word.
+  const bck_t out_mask = complement_both(o, x, ones, size);
   if (out->impl_ != nullptr && out->impl_->size_ == size && out->sole_owner()) {
     // Overwritten in place; compared in the same pass when asked. The old value was the stored
-    // words seen through the old mask: equal to the new one when no stored bit changed (mask 0)
-    // or every one did (all ones).
+    // words seen through the old mask, the new one through `out_mask`: equal when no stored bit
+    // changed (same masks) or every one did (different masks).
     const bck_t old_mask = out->inverted_;
     x.out = out->impl_->data_;
     bitset_kernels::run(o, x, words, last_mask, unchanged != nullptr, counts);
     out->impl_->popcount_ = stored_popcount(o, ones, counts);
-    out->inverted_ = 0;
+    out->inverted_ = out_mask;
     if (unchanged != nullptr)
-      *unchanged = counts[bitset_kernels::changed_count] == (old_mask == 0 ? 0 : size);
+      *unchanged = counts[bitset_kernels::changed_count] == (old_mask == out_mask ? 0 : size);
     return;
   }
   bitset result(size, false);
   x.out = result.impl_->data_;
   bitset_kernels::run(o, x, words, last_mask, false, counts);
   result.impl_->popcount_ = stored_popcount(o, ones, counts);
+  result.inverted_ = out_mask;
   if (unchanged != nullptr) *unchanged = out->impl_ != nullptr && result == *out;
   out->move_from(result);
 }
