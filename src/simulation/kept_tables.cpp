@@ -61,6 +61,7 @@ kept_tables::kept_tables(const operation::Circuit& circuit)
   std::fill(kept_.begin(), kept_.begin() + circuit.data_count(), true);
   std::fill(stored_.begin(), stored_.begin() + circuit.data_count(), true);
   for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) gates_ += computes_table(circuit, n);
+  all_stored_ = circuit.logic_count() == 0;
 }
 
 kept_tables::kept_tables(const operation::Circuit& circuit, std::span<const std::uint32_t> var_nodes,
@@ -93,6 +94,7 @@ kept_tables::kept_tables(const operation::Circuit& circuit, std::span<const std:
     kept_gates_ = count;
     stored_tables_ = stored;
   }
+  all_stored_ = std::all_of(stored_.begin(), stored_.end(), [](bool stored) { return stored; });
   count_uncovered_ports(circuit, var_nodes);
 }
 

@@ -44,7 +44,7 @@ class kept_tables {
   bool all() const { return kept_gates_ == gates_; }
   bool none() const { return kept_gates_ == 0; }
   // Whether every table stays from one batch to the next.
-  bool all_stored() const { return stored_tables_ == gates_; }
+  bool all_stored() const { return all_stored_; }
 
   // Ports of the gates the cache does not cover: how many, and how many of them no changed var
   // input reaches.
@@ -64,6 +64,7 @@ class kept_tables {
   std::uint64_t gates_ = 0;
   std::uint64_t kept_gates_ = 0;
   std::uint64_t stored_tables_ = 0;
+  bool all_stored_ = false;
   // Per port, the var inputs that reach it (bit i: var input i); empty when every gate is covered.
   std::vector<std::uint64_t> port_words_;
   std::vector<bool> port_uncovered_;

@@ -57,6 +57,11 @@ TEST(KeptTables, ACircuitOfWiresIsCoveredWhole) {
   const kept_tables kept(wires, std::vector<std::uint32_t>{0}, 0);
   EXPECT_TRUE(kept.all());
   EXPECT_EQ(covered(wires, kept, false), "w x ");
+  // Without var inputs w is dropped after x reads it: not every table is stored, though no gate
+  // computes one.
+  const kept_tables use_only(wires, std::vector<std::uint32_t>{}, 0);
+  EXPECT_EQ(covered(wires, use_only, true), "x ");
+  EXPECT_FALSE(use_only.all_stored());
 }
 
 TEST(KeptTables, UncoveredPortsCountAsUnchangedWhenNoChangedVarInputReachesThem) {
