@@ -136,13 +136,13 @@ std::uint64_t logic_tables_alive(const Circuit& circuit, bool use_cache) {
 }
 
 std::uint64_t kept_table_budget(std::uint64_t uncached, std::uint32_t use_bits, std::uint64_t cache_bytes) {
-  return std::max(uncached, cache_bytes / table_bytes(use_bits));
+  return std::max(uncached / 2, cache_bytes / table_bytes(use_bits));
 }
 
 std::uint64_t cached_tables_bound(const Circuit& circuit, std::uint32_t use_bits, std::uint64_t cache_bytes) {
-  const std::uint64_t every = cached_peak(circuit), budget_only = uncached_peak(circuit);
-  const std::uint64_t budget = kept_table_budget(budget_only, use_bits, cache_bytes);
-  return every <= budget ? every : std::min(every, budget + budget_only);
+  const std::uint64_t every = cached_peak(circuit), uncached = uncached_peak(circuit);
+  const std::uint64_t budget = kept_table_budget(uncached, use_bits, cache_bytes);
+  return every <= budget ? every : std::min(every, budget + uncached);
 }
 
 std::uint64_t table_bytes(std::uint32_t use_bits) {
