@@ -130,11 +130,8 @@ bitset bitset::from_words(siz_t size, std::span<const bck_t> words) {
   return result;
 }
 
-void bitset::free() {
-  if (impl_ != nullptr && impl_->ref_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-    free_record(impl_);
-  }
-  release();
+void bitset::drop_record() {
+  if (impl_->ref_.fetch_sub(1, std::memory_order_acq_rel) == 1) free_record(impl_);
 }
 
 void bitset::copy_from(const bitset& other) {
@@ -144,14 +141,6 @@ void bitset::copy_from(const bitset& other) {
     impl_ = other.impl_;
   }
   inverted_ = other.inverted_;  // sharing its record already: no count changes
-}
-
-void bitset::move_from(bitset& other) {
-  if (&other == this) return;
-  free();
-  impl_ = other.impl_;
-  inverted_ = other.inverted_;
-  other.release();
 }
 
 bitset bitset::copy() const {

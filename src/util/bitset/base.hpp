@@ -59,13 +59,22 @@ class bitset {
     inverted_ = 0;
   }
   // Lets go of the record (freeing it when this was its last handle), then releases.
-  void free();
+  void free() {
+    if (impl_ != nullptr) drop_record();
+    release();
+  }
   // Copies the inversion mask only.
   void copy_meta(const bitset& other) { inverted_ = other.inverted_; }
   // Makes this handle a shared copy of `other`.
   void copy_from(const bitset& other);
   // Takes over `other`'s record and mask and releases `other`.
-  void move_from(bitset& other);
+  void move_from(bitset& other) {
+    if (&other == this) return;
+    free();
+    impl_ = other.impl_;
+    inverted_ = other.inverted_;
+    other.release();
+  }
   // A deep copy: a new record with the same words, cached count and mask.
   bitset copy() const;
 
@@ -186,6 +195,8 @@ class bitset {
   explicit operator std::string() const;
 
  private:
+  // Drops this handle's count on its record, freeing the record when it was the last handle.
+  void drop_record();
   bool sole_owner() const { return impl_->ref_.load(std::memory_order_acquire) == 1; }
   // Value equality of two operands of one size (both with records).
   static bool equal(const operand& a, const operand& b);
