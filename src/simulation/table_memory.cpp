@@ -136,7 +136,7 @@ std::uint64_t logic_tables_alive(const Circuit& circuit, bool use_cache) {
 }
 
 std::uint64_t kept_table_budget(std::uint64_t uncached, std::uint32_t use_bits, std::uint64_t cache_bytes) {
-  return std::max(uncached / 2, cache_bytes / table_bytes(use_bits));
+  return std::max((uncached + 1) / 2, cache_bytes / table_bytes(use_bits));
 }
 
 std::uint64_t cached_tables_bound(const Circuit& circuit, std::uint32_t use_bits, std::uint64_t cache_bytes) {

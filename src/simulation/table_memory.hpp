@@ -19,10 +19,10 @@ std::uint64_t logic_tables_alive(const operation::Circuit& circuit, bool use_cac
 std::uint64_t table_bytes(std::uint32_t use_bits);
 
 // The tables a copy of the simulation may store with the cache (`kept_tables`): as many as fit in
-// `cache_bytes`, or half as many as a run without the cache holds at its peak (`uncached`, an
-// upper bound), whichever is more, so that once the tables outgrow `cache_bytes` the cache adds at
-// most half of the tables' memory of a run without it (on the log2.v slice at 2^16 bits, half runs
-// as fast as the whole did, with a fifth less memory).
+// `cache_bytes`, or half as many (rounded up) as a run without the cache holds at its peak
+// (`uncached`, an upper bound), whichever is more, so that once the tables outgrow `cache_bytes`
+// the cache adds at most half of the tables' memory of a run without it (on the log2.v slice at
+// 2^16 bits, half runs as fast as the whole did, with a fifth less memory).
 std::uint64_t kept_table_budget(std::uint64_t uncached, std::uint32_t use_bits, std::uint64_t cache_bytes);
 
 // The most value tables a copy holds at once with the cache, before it knows which gates it covers:
