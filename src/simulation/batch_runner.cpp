@@ -167,7 +167,7 @@ std::uint64_t batch_runner::evaluate(nid_t n) {
     settle_outputs(n, ports);
     count_readers(n, ports);
   }
-  if (state_.output_counter() != nullptr) release_read_tables(inputs);
+  if (plan_.kept.reads_unstored(n)) release_read_tables(inputs);
   if (!kept) return 0;
   std::uint64_t changed_ports = 0;
   if (same != nullptr)

@@ -62,6 +62,16 @@ kept_tables::kept_tables(const operation::Circuit& circuit)
   std::fill(stored_.begin(), stored_.begin() + circuit.data_count(), true);
   for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) gates_ += computes_table(circuit, n);
   all_stored_ = circuit.logic_count() == 0;
+  find_unstored_reads(circuit);
+}
+
+void kept_tables::find_unstored_reads(const operation::Circuit& circuit) {
+  reads_unstored_.assign(circuit.transfer_count(), false);
+  for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
+    const auto inputs = circuit[n].inputs();
+    reads_unstored_[n] =
+        std::any_of(inputs.begin(), inputs.end(), [&](const operation::arc_t& arc) { return !stored_[arc.node]; });
+  }
 }
 
 kept_tables::kept_tables(const operation::Circuit& circuit, std::span<const std::uint32_t> var_nodes,
@@ -95,6 +105,7 @@ kept_tables::kept_tables(const operation::Circuit& circuit, std::span<const std:
     stored_tables_ = stored;
   }
   all_stored_ = std::all_of(stored_.begin(), stored_.end(), [](bool stored) { return stored; });
+  find_unstored_reads(circuit);
   count_uncovered_ports(circuit, var_nodes);
 }
 

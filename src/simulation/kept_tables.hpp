@@ -36,6 +36,8 @@ class kept_tables {
   bool kept(operation::nid_t n) const { return kept_[n]; }
   // Whether node n's tables stay from one batch to the next (constant and input nodes' do).
   bool stored(operation::nid_t n) const { return stored_[n]; }
+  // Whether logic node n reads a table that does not stay, which its evaluation may release.
+  bool reads_unstored(operation::nid_t n) const { return reads_unstored_[n]; }
   // The gates that compute a table of their own, how many of them the cache covers, and how many
   // tables it stores.
   std::uint64_t gates() const { return gates_; }
@@ -61,6 +63,7 @@ class kept_tables {
  private:
   std::vector<bool> kept_;    // per node position
   std::vector<bool> stored_;  // per node position
+  std::vector<bool> reads_unstored_;  // per node position
   std::uint64_t gates_ = 0;
   std::uint64_t kept_gates_ = 0;
   std::uint64_t stored_tables_ = 0;
@@ -72,6 +75,8 @@ class kept_tables {
   // unreached_when_one_[i]: uncovered ports that var input i does not reach; unreached_when_first_[k]:
   // those that none of var inputs 0 to k reaches.
   std::vector<std::uint64_t> unreached_when_one_, unreached_when_first_;
+  // Marks the logic nodes that read a table that does not stay.
+  void find_unstored_reads(const operation::Circuit& circuit);
   // Fills the port words and the counts of uncovered ports.
   void count_uncovered_ports(const operation::Circuit& circuit, std::span<const std::uint32_t> var_nodes);
 };
