@@ -74,7 +74,7 @@ kept_tables engine::choose_kept_tables() const {
   for (std::uint32_t& node : var_nodes) node += circuit_.fixed_count();
   const std::uint64_t budget =
       kept_table_budget(logic_tables_alive(circuit_, false), split_.use_bits, config_.cache_bytes);
-  return kept_tables(circuit_, var_nodes, budget);
+  return kept_tables(circuit_, *readers_, var_nodes, budget);
 }
 
 std::uint64_t engine::tables_alive() const {

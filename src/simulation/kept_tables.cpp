@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 
-
 namespace simulation {
 
 using operation::nid_t;
@@ -56,16 +55,21 @@ bool computes_table(const operation::Circuit& circuit, nid_t n) { return circuit
 
 }  // namespace
 
-kept_tables::kept_tables(const operation::Circuit& circuit)
-    : kept_(circuit.transfer_count(), false), stored_(circuit.transfer_count(), false) {
-  std::fill(kept_.begin(), kept_.begin() + circuit.data_count(), true);
-  std::fill(stored_.begin(), stored_.begin() + circuit.data_count(), true);
-  for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) gates_ += computes_table(circuit, n);
-  all_stored_ = circuit.logic_count() == 0;
+kept_tables::kept_tables(const operation::Circuit& circuit) {
+  cover_nothing(circuit);
   find_unstored_reads(circuit);
 }
 
+void kept_tables::cover_nothing(const operation::Circuit& circuit) {
+  kept_.assign(circuit.transfer_count(), false);
+  stored_.assign(circuit.transfer_count(), false);
+  std::fill(kept_.begin(), kept_.begin() + circuit.data_count(), true);
+  std::fill(stored_.begin(), stored_.begin() + circuit.data_count(), true);
+  for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) gates_ += computes_table(circuit, n);
+}
+
 void kept_tables::find_unstored_reads(const operation::Circuit& circuit) {
+  all_stored_ = std::all_of(stored_.begin(), stored_.end(), [](bool stored) { return stored; });
   reads_unstored_.assign(circuit.transfer_count(), false);
   for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
     const auto inputs = circuit[n].inputs();
@@ -74,9 +78,9 @@ void kept_tables::find_unstored_reads(const operation::Circuit& circuit) {
   }
 }
 
-kept_tables::kept_tables(const operation::Circuit& circuit, std::span<const std::uint32_t> var_nodes,
-                         std::uint64_t budget)
-    : kept_tables(circuit) {
+kept_tables::kept_tables(const operation::Circuit& circuit, const port_readers& ports,
+                         std::span<const std::uint32_t> var_nodes, std::uint64_t budget) {
+  cover_nothing(circuit);
   const std::vector<std::uint64_t> depends = var_dependence(circuit, var_nodes);
   const std::vector<bool> needed = needs_storing(circuit, depends);
   // The computing gates by their word, each with the tables it stores when covered.
@@ -104,30 +108,29 @@ kept_tables::kept_tables(const operation::Circuit& circuit, std::span<const std:
     kept_gates_ = count;
     stored_tables_ = stored;
   }
-  all_stored_ = std::all_of(stored_.begin(), stored_.end(), [](bool stored) { return stored; });
   find_unstored_reads(circuit);
-  count_uncovered_ports(circuit, var_nodes);
+  count_uncovered_ports(circuit, ports, var_nodes);
 }
 
-void kept_tables::count_uncovered_ports(const operation::Circuit& circuit, std::span<const std::uint32_t> var_nodes) {
+void kept_tables::count_uncovered_ports(const operation::Circuit& circuit, const port_readers& ports,
+                                        std::span<const std::uint32_t> var_nodes) {
   if (all()) return;
   // Every port's word, port by port (a recycling gate's copy of an input is reached by what
   // reaches that input only): the node words, a union over all ports, would count fewer unchanged.
-  std::vector<std::uint64_t> first_port(circuit.transfer_count() + 1, 0);
-  for (nid_t n = 0; n < circuit.transfer_count(); ++n) first_port[n + 1] = first_port[n] + circuit.output_count(n);
-  port_words_.assign(first_port.back(), 0);
-  port_uncovered_.assign(first_port.back(), false);
+  const std::uint64_t port_count = ports.ports_before(circuit.transfer_count());
+  port_words_.assign(port_count, 0);
+  port_uncovered_.assign(port_count, false);
   for (std::size_t i = 0; i < var_nodes.size(); ++i)
-    port_words_[first_port[var_nodes[i]]] = std::uint64_t{1} << std::min<std::size_t>(i, 63);
+    port_words_[ports.index(var_nodes[i], 0)] = std::uint64_t{1} << std::min<std::size_t>(i, 63);
   std::vector<std::uint64_t> words;  // of the uncovered ports
   for (nid_t n = circuit.data_count(); n < circuit.transfer_count(); ++n) {
     const operation::Node& node = circuit[n];
-    const auto word_of = [&](const operation::arc_t& arc) { return port_words_[first_port[arc.node] + arc.port]; };
+    const auto word_of = [&](const operation::arc_t& arc) { return port_words_[ports.index(arc.node, arc.port)]; };
     std::uint64_t inputs = 0;
     for (const operation::arc_t& arc : node.inputs()) inputs |= word_of(arc);
     for (pos_t p = 0; p < node.output_count(); ++p) {
       const pos_t copied = node.gate().copied_input(p);
-      const std::uint64_t port = first_port[n] + p;
+      const std::uint64_t port = ports.index(n, p);
       port_words_[port] = copied == operation::Gate::no_port ? inputs : word_of(node.get_input(copied));
       port_uncovered_[port] = !kept_[n];
       if (!kept_[n]) words.push_back(port_words_[port]);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "operation/circuit.hpp"
+#include "simulation/port_readers.hpp"
 
 namespace simulation {
 
@@ -27,10 +28,11 @@ class kept_tables {
   explicit kept_tables(const operation::Circuit& circuit);
   // The gates whose var inputs change least often, as many as store at most `budget` tables (a
   // gate that computes a table counts one; wires share their input's). `var_nodes`: the node
-  // positions of the var inputs, the most often changing first. A covered gate's inputs are
-  // covered too, since they depend on no other var inputs; so are the gates that depend on the
-  // same var inputs as a covered one.
-  kept_tables(const operation::Circuit& circuit, std::span<const std::uint32_t> var_nodes, std::uint64_t budget);
+  // positions of the var inputs, the most often changing first; `ports` numbers the circuit's ports.
+  // A covered gate's inputs are covered too, since they depend on no other var inputs; so are the
+  // gates that depend on the same var inputs as a covered one.
+  kept_tables(const operation::Circuit& circuit, const port_readers& ports, std::span<const std::uint32_t> var_nodes,
+              std::uint64_t budget);
 
   // Whether the cache covers node n (constant and input nodes always count as covered).
   bool kept(operation::nid_t n) const { return kept_[n]; }
@@ -54,10 +56,10 @@ class kept_tables {
     std::uint64_t count = 0;
     std::uint64_t unreached = 0;
   };
-  // Among the ports numbered [first, end) in node order (all of a node's ports before the next
-  // node's), those of gates the cache does not cover; `changed` has bit i set when var input i
-  // changed since the batch before. Quick for all ports when one var input changed (Gray-code
-  // order) or var inputs 0 to k did (counting order).
+  // Among the ports numbered [first, end) as `port_readers` numbers them, those of gates the
+  // cache does not cover; `changed` has bit i set when var input i changed since the batch before.
+  // Quick for all ports when one var input changed (Gray-code order) or var inputs 0 to k did
+  // (counting order).
   uncovered_ports ports_not_covered(std::uint64_t changed, std::uint64_t first, std::uint64_t end) const;
 
  private:
@@ -75,10 +77,13 @@ class kept_tables {
   // unreached_when_one_[i]: uncovered ports that var input i does not reach; unreached_when_first_[k]:
   // those that none of var inputs 0 to k reaches.
   std::vector<std::uint64_t> unreached_when_one_, unreached_when_first_;
-  // Marks the logic nodes that read a table that does not stay.
+  // Covers no gate: only the constant and input nodes count as covered and stored.
+  void cover_nothing(const operation::Circuit& circuit);
+  // Whether every table stays, and which logic nodes read a table that does not.
   void find_unstored_reads(const operation::Circuit& circuit);
   // Fills the port words and the counts of uncovered ports.
-  void count_uncovered_ports(const operation::Circuit& circuit, std::span<const std::uint32_t> var_nodes);
+  void count_uncovered_ports(const operation::Circuit& circuit, const port_readers& ports,
+                             std::span<const std::uint32_t> var_nodes);
 };
 
 }  // namespace simulation

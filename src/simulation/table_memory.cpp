@@ -139,10 +139,10 @@ std::uint64_t kept_table_budget(std::uint64_t uncached, std::uint32_t use_bits, 
   return std::max((uncached + 1) / 2, cache_bytes / table_bytes(use_bits));
 }
 
-std::uint64_t cached_tables_bound(const Circuit& circuit, std::uint32_t use_bits, std::uint64_t cache_bytes) {
-  const std::uint64_t every = cached_peak(circuit), uncached = uncached_peak(circuit);
+std::uint64_t cached_tables_bound(std::uint64_t cached, std::uint64_t uncached, std::uint32_t use_bits,
+                                  std::uint64_t cache_bytes) {
   const std::uint64_t budget = kept_table_budget(uncached, use_bits, cache_bytes);
-  return every <= budget ? every : std::min(every, budget + uncached);
+  return cached <= budget ? cached : std::min(cached, budget + uncached);
 }
 
 std::uint64_t table_bytes(std::uint32_t use_bits) {

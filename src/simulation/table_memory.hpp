@@ -26,8 +26,9 @@ std::uint64_t table_bytes(std::uint32_t use_bits);
 std::uint64_t kept_table_budget(std::uint64_t uncached, std::uint32_t use_bits, std::uint64_t cache_bytes);
 
 // The most value tables a copy holds at once with the cache, before it knows which gates it covers:
-// every table when they fit in the budget, else the budget beside the tables of a run without it.
-std::uint64_t cached_tables_bound(const operation::Circuit& circuit, std::uint32_t use_bits,
+// every table (`cached` of them) when they fit in the budget, else the budget beside the tables of
+// a run without it (`uncached`). The counts are `logic_tables_alive`'s.
+std::uint64_t cached_tables_bound(std::uint64_t cached, std::uint64_t uncached, std::uint32_t use_bits,
                                   std::uint64_t cache_bytes);
 
 // The memory a run can still fill.

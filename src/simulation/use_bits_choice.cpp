@@ -10,8 +10,9 @@ std::uint32_t choose_use_bits(const operation::Circuit& circuit, const settings&
   constexpr std::uint32_t smallest = 13, max_var_bits = 63, whole_cache_bits = 14;
   const std::uint32_t inputs = circuit.input_count();
   const std::uint32_t rest = inputs - std::min(config.sel_bits, inputs);
+  const std::uint64_t cached = logic_tables_alive(circuit, true), uncached = logic_tables_alive(circuit, false);
   const bool whole_cache =
-      config.use_cache && cache_keeps_every_table(circuit, whole_cache_bits, config.cache_bytes);
+      config.use_cache && cached <= kept_table_budget(uncached, whole_cache_bits, config.cache_bytes);
   const std::uint32_t preferred = whole_cache ? whole_cache_bits : 16;
   threads = std::max<std::uint64_t>(threads, 1);
   const std::uint32_t var_wanted =
@@ -22,16 +23,11 @@ std::uint32_t choose_use_bits(const operation::Circuit& circuit, const settings&
   if (rest > max_var_bits) use = std::max(use, rest - max_var_bits);
 
   const auto tables = [&](std::uint32_t bits) {
-    return config.use_cache ? cached_tables_bound(circuit, bits, config.cache_bytes) : logic_tables_alive(circuit, false);
+    return config.use_cache ? cached_tables_bound(cached, uncached, bits, config.cache_bytes) : uncached;
   };
   while (use > low && copies_that_fit(tables(use), use, room, threads) < threads) --use;
   while (use > 0 && !tables_fit(tables(use), use, room)) --use;
   return use;
-}
-
-bool cache_keeps_every_table(const operation::Circuit& circuit, std::uint32_t use_bits, std::uint64_t cache_bytes) {
-  const std::uint64_t uncached = logic_tables_alive(circuit, false);
-  return logic_tables_alive(circuit, true) <= kept_table_budget(uncached, use_bits, cache_bytes);
 }
 
 }  // namespace simulation

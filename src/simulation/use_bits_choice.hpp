@@ -19,8 +19,4 @@ namespace simulation {
 std::uint32_t choose_use_bits(const operation::Circuit& circuit, const settings& config,
                               std::uint64_t threads, const memory_room& room);
 
-// Whether the cache keeps the table of every gate of `circuit` with tables of 2^use_bits bits: while
-// they fit in `cache_bytes` (`kept_table_budget`).
-bool cache_keeps_every_table(const operation::Circuit& circuit, std::uint32_t use_bits, std::uint64_t cache_bytes);
-
 }  // namespace simulation

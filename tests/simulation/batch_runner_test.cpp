@@ -34,8 +34,9 @@ struct plan_parts {
         readers(circuit),
         gates(circuit),
         source(config, split),
-        kept(config.use_cache ? simulation::kept_tables(circuit, std::span(order).first(split.var_bits), kept_budget)
-                              : simulation::kept_tables(circuit)),
+        kept(config.use_cache
+                 ? simulation::kept_tables(circuit, readers, std::span(order).first(split.var_bits), kept_budget)
+                 : simulation::kept_tables(circuit)),
         plan{circuit, split, config, order, readers, gates, source, kept} {}
   simulation::settings config;
   simulation::input_split split;

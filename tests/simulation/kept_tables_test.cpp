@@ -27,26 +27,27 @@ const Circuit circuit = circuit_text::parse(
     {"v0 = I", "v1 = I", "u = I", "g0 = AND( u_0 , ~u_0 )", "g1 = OR( g0_0 , u_0 )", "g2 = AND( g1_0 , v1_0 )",
      "w = ( g2_0 )", "g3 = XOR( w_0 , v0_0 )", "g4 = OR( g3_0 , g2_0 )", "o-0 = O( g4_0 )"});
 const std::vector<std::uint32_t> var_nodes{0, 1};
+const simulation::port_readers circuit_ports(circuit);
 
 }  // namespace
 
 TEST(KeptTables, CoversTheGatesWhoseVarInputsChangeLeastOftenWithinTheBudget) {
   ASSERT_EQ(circuit.name(0), "v0");
   // Everything fits: g0 is dropped after its only reader, which depends on no var input either.
-  const kept_tables all(circuit, var_nodes, 100);
+  const kept_tables all(circuit, circuit_ports, var_nodes, 100);
   EXPECT_TRUE(all.all());
   EXPECT_EQ(covered(circuit, all, false), "g0 g1 g2 w g3 g4 ");
   EXPECT_EQ(covered(circuit, all, true), "g1 g2 w g3 g4 ");
   EXPECT_EQ(all.stored_tables(), 4u);
   // Two tables: g1 and g2 (g3 and g4 depend on v0 and come together, or not at all).
-  const kept_tables two(circuit, var_nodes, 2);
+  const kept_tables two(circuit, circuit_ports, var_nodes, 2);
   EXPECT_EQ(covered(circuit, two, false), "g0 g1 g2 w ");
   EXPECT_EQ(covered(circuit, two, true), "g1 g2 w ");
   EXPECT_EQ(two.kept_gates(), 3u);
-  EXPECT_EQ(kept_tables(circuit, var_nodes, 3).kept_gates(), 3u);
+  EXPECT_EQ(kept_tables(circuit, circuit_ports, var_nodes, 3).kept_gates(), 3u);
   // One table: only the gates without var inputs.
-  EXPECT_EQ(covered(circuit, kept_tables(circuit, var_nodes, 1), false), "g0 g1 ");
-  const kept_tables none(circuit, var_nodes, 0);
+  EXPECT_EQ(covered(circuit, kept_tables(circuit, circuit_ports, var_nodes, 1), false), "g0 g1 ");
+  const kept_tables none(circuit, circuit_ports, var_nodes, 0);
   EXPECT_TRUE(none.none());
   EXPECT_EQ(covered(circuit, none, false), "");
   EXPECT_EQ(covered(circuit, kept_tables(circuit), false), "");
@@ -54,12 +55,12 @@ TEST(KeptTables, CoversTheGatesWhoseVarInputsChangeLeastOftenWithinTheBudget) {
 
 TEST(KeptTables, ACircuitOfWiresIsCoveredWhole) {
   const Circuit wires = circuit_text::parse({"a = I", "w = ( ~a_0 )", "x = ( w_0 )", "o-0 = O( x_0 )"});
-  const kept_tables kept(wires, std::vector<std::uint32_t>{0}, 0);
+  const kept_tables kept(wires, simulation::port_readers(wires), std::vector<std::uint32_t>{0}, 0);
   EXPECT_TRUE(kept.all());
   EXPECT_EQ(covered(wires, kept, false), "w x ");
   // Without var inputs w is dropped after x reads it: not every table is stored, though no gate
   // computes one.
-  const kept_tables use_only(wires, std::vector<std::uint32_t>{}, 0);
+  const kept_tables use_only(wires, simulation::port_readers(wires), std::vector<std::uint32_t>{}, 0);
   EXPECT_EQ(covered(wires, use_only, true), "x ");
   EXPECT_FALSE(use_only.all_stored());
 }
@@ -72,7 +73,7 @@ TEST(KeptTables, UncoveredPortsCountAsUnchangedWhenNoChangedVarInputReachesThem)
   };
   // Ports in node order: v0, v1, u, g0, g1, g2, w, g3, g4. With one table g2, w, g3 and g4 are
   // uncovered; v0 reaches g3 and g4, v1 all four.
-  const kept_tables one(circuit, var_nodes, 1);
+  const kept_tables one(circuit, circuit_ports, var_nodes, 1);
   EXPECT_EQ(counts(one, 0b01, 0, 9), ports(4, 2));
   EXPECT_EQ(counts(one, 0b10, 0, 9), ports(4, 0));
   EXPECT_EQ(counts(one, 0b11, 0, 9), ports(4, 0));
@@ -80,6 +81,6 @@ TEST(KeptTables, UncoveredPortsCountAsUnchangedWhenNoChangedVarInputReachesThem)
   EXPECT_EQ(counts(one, 0b01, 0, 6), ports(1, 1));
   EXPECT_EQ(counts(one, 0b01, 6, 9), ports(3, 1));
   // With nothing covered, the gates without var inputs are never reached.
-  EXPECT_EQ(counts(kept_tables(circuit, var_nodes, 0), 0b01, 0, 9), ports(6, 4));
-  EXPECT_EQ(counts(kept_tables(circuit, var_nodes, 100), 0b01, 0, 9), ports(0, 0));
+  EXPECT_EQ(counts(kept_tables(circuit, circuit_ports, var_nodes, 0), 0b01, 0, 9), ports(6, 4));
+  EXPECT_EQ(counts(kept_tables(circuit, circuit_ports, var_nodes, 100), 0b01, 0, 9), ports(0, 0));
 }

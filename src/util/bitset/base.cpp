@@ -93,9 +93,6 @@ void free_record(bitset::impl* record) {
   if (record_cache::closed() || !released_records.keep(record)) release_block(record);
 }
 
-// The count of the words a pass of `o` stores, from its counts and the operands' counts `ones`: the
-// XOR and majority passes count a & b (and the other pairs) instead, from which it follows:
-// |a ^ b| = |a| + |b| - 2 |a & b| and |maj| = |ab| + |ac| + |bc| - 2 |abc|.
 // For AND and OR of two complemented operands: turns the pass into the other operation on the
 // operands as stored (masks and counts `ones` updated) and returns the mask through which its
 // result shows the wanted one (all ones); otherwise leaves them and returns 0.
@@ -108,6 +105,9 @@ bck_t complement_both(op& o, bitset_kernels::operands& x, siz_t* ones, siz_t siz
   return ~bck_t{0};
 }
 
+// The count of the words a pass of `o` stores, from its counts and the operands' counts `ones`: the
+// XOR and majority passes count a & b (and the other pairs) instead, from which it follows:
+// |a ^ b| = |a| + |b| - 2 |a & b| and |maj| = |ab| + |ac| + |bc| - 2 |abc|.
 siz_t stored_popcount(op o, const siz_t* ones, const std::uint64_t* c) {
   if (o == op::XOR_AND) return ones[0] + ones[1] - 2 * c[0];
   if (o == op::MAJ_PAIRS) return c[0] + c[1] + c[2] - 2 * c[3];
