@@ -4,6 +4,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bdd/engine.hpp"
@@ -80,6 +81,15 @@ void count_symbolically(const params& args, const operation::Circuit& circ, cons
   symbolic::run(circ, std::move(orders), fullsim::level_count(ranks), config, result_files(args));
 }
 
+// The name of the phase that spans the whole run, chosen from the command line before it is parsed
+// (the phase starts first): counting with decision diagrams, else evaluating tables of bits.
+std::string_view run_phase_name(int argc, char** argv) {
+  bool symbolic = false;
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::string_view(argv[i]) == "-method") symbolic = std::string_view(argv[i + 1]) == "bdd";
+  return symbolic ? "running decision-diagram count" : "running bitset evaluation";
+}
+
 void save_full_time(const params& args, double seconds) {
   if (args.is_set("-save-full-time"))
     util::write_file(args.get<fs::path>("-save-full-time"), util::string::fromf(seconds, 18) + '\n');
@@ -89,7 +99,7 @@ void save_full_time(const params& args, double seconds) {
 
 int main(int argc, char** argv) {
   return util::run_program("fullsim", [&] {
-    const util::phase run = fullsim::phase("running bitset evaluation");
+    const util::phase run = fullsim::phase(run_phase_name(argc, argv));
     const params args = fullsim::parse_args(argc, argv);
     check_result_paths(args);
     operation::Circuit circ = read_netlist(args);

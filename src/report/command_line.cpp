@@ -24,10 +24,10 @@ util::argparse::params parse_args(int argc, const char* const* argv) {
   value("-entropy", "", "join's per-gate entropy file (name,in-entropy,out-entropy); with a netlist");
   value("-total", "", "join's total energy file; with a netlist");
   value("-total-error", "", "the standard error of the total, when the counts were sampled");
-  value("-filetype", "", "netlist format; by default the file extension decides (.v, .tree)",
+  value("-filetype", "", "netlist format; by default the file extension decides (.v, .tree, .aag, .aig)",
         operation::supported_types);
-  value("-method", "enumeration", "how the counts were made; with a netlist",
-        {"enumeration", "bdd", "sampling"});
+  value("-method", "enumerate", "how the counts were made (fullsim's -method, or sampling); with a netlist",
+        {"enumerate", "enumeration", "bdd", "sampling"});
   value("-samples", "", "batches per replicate of a sampled count; with -method sampling");
   value("-replicates", "1", "replicates of a sampled count; with -method sampling");
   return parser.parse(static_cast<std::uint64_t>(argc), argv);

@@ -15,26 +15,6 @@ void add_operand(Assignment& assignment, std::string_view piece) {
   ++assignment.operand_count_;
 }
 
-// Keeps the 1st, 3rd, 5th … occurrence of every operand text, in order.
-void keep_odd_occurrences(Assignment& assignment) {
-  const std::span<const std::string_view> operands = assignment.operands();
-  std::array<std::string_view, Assignment::max_operands> kept;
-  std::size_t count = 0;
-  std::array<int, Assignment::max_operands> repeats{};  // by the place of a text's first occurrence
-  for (std::size_t i = 0; i < operands.size(); ++i) {
-    const auto first =
-        static_cast<std::size_t>(std::find(operands.begin(), operands.end(), operands[i]) - operands.begin());
-    if (first == i || repeats[first] == 1) {
-      repeats[first] = 0;
-      kept[count++] = operands[i];
-    } else {
-      ++repeats[first];
-    }
-  }
-  assignment.operands_ = kept;
-  assignment.operand_count_ = count;
-}
-
 }  // namespace
 
 Assignment parse_assignment(std::string_view line) {
@@ -66,7 +46,7 @@ Assignment parse_assignment(std::string_view line) {
   return assignment;
 }
 
-Gate detect_gate(Assignment& assignment) {
+Gate detect_gate(const Assignment& assignment) {
   const std::size_t count = assignment.operand_count_;
   if (count == 1) return gates::WIRE;
   if (count == 2) {
@@ -77,10 +57,25 @@ Gate detect_gate(Assignment& assignment) {
   }
   if ((count == 6 && assignment.ands_ == 3) ||
       (count == 5 && assignment.ands_ == 2 && assignment.ors_ == 2)) {
-    keep_odd_occurrences(assignment);
-    if (assignment.operand_count_ == 3) return gates::MAJ;
+    if (odd_occurrences(assignment.operands()).size() == 3) return gates::MAJ;
   }
   return gates::NONE;
+}
+
+std::vector<std::size_t> odd_occurrences(std::span<const std::string_view> operands) {
+  std::vector<std::size_t> kept;
+  std::array<int, Assignment::max_operands> repeats{};  // by the place of a text's first occurrence
+  for (std::size_t i = 0; i < operands.size() && i < Assignment::max_operands; ++i) {
+    const auto first =
+        static_cast<std::size_t>(std::find(operands.begin(), operands.end(), operands[i]) - operands.begin());
+    if (first == i || repeats[first] == 1) {
+      repeats[first] = 0;
+      kept.push_back(i);
+    } else {
+      ++repeats[first];
+    }
+  }
+  return kept;
 }
 
 }  // namespace operation

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "operation/gate.hpp"
 
@@ -42,6 +43,10 @@ Assignment parse_assignment(std::string_view line);
 // when there is exactly one "&", else one "|", else one "^"; six with three "&", or five with two "&"
 // and two "|", are a majority when keeping the 1st, 3rd, 5th … occurrence of every operand text leaves
 // three operands (as in (a&b)|(a&c)|(b&c) and (a&b)|(c&(a|b))), which then become its operands.
-Gate detect_gate(Assignment& assignment);
+Gate detect_gate(const Assignment& assignment);
+
+// The places of the operands that stay when of every operand text only the 1st, 3rd, 5th …
+// occurrence is kept, in order: a majority form's three inputs.
+std::vector<std::size_t> odd_occurrences(std::span<const std::string_view> operands);
 
 }  // namespace operation

@@ -1,9 +1,12 @@
 #include "operation/read/gate_form.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "operation/read/assignment.hpp"
 #include "operation/read/exception.hpp"
 #include "util/string.hpp"
 
@@ -61,74 +64,116 @@ void collect(const Expression& expression, std::uint32_t t, Shape& shape) {
   }
 }
 
-// The value of term `t` for bit `bit` when variable v (an index into `variables`) has bit v of
-// `assignment`.
+// The distinct signals that bit `bit` of `expression` reads (constants are not signals).
+std::vector<BitRef> signals_of(const Expression& expression, std::size_t bit) {
+  std::vector<BitRef> signals;
+  for (const Term& term : expression.terms_) {
+    if (term.kind_ != Kind::bits) continue;
+    const BitRef& ref = expression.bits_[term.first_ + bit];
+    if (!ref.name_.empty() && std::find(signals.begin(), signals.end(), ref) == signals.end())
+      signals.push_back(ref);
+  }
+  return signals;
+}
+
+// The value of `ref` when signal v (an index into `signals`) has bit v of `assignment`.
+bool value_of(const BitRef& ref, const std::vector<BitRef>& signals, unsigned assignment) {
+  if (ref.name_.empty()) return ref.value_;
+  const auto v = static_cast<unsigned>(std::find(signals.begin(), signals.end(), ref) - signals.begin());
+  return (assignment >> v) & 1;
+}
+
+// The value of term `t` for bit `bit` under `assignment` of `signals`.
 bool evaluate(const Expression& expression, std::uint32_t t, std::size_t bit,
-              const std::vector<BitRef>& variables, unsigned assignment) {
+              const std::vector<BitRef>& signals, unsigned assignment) {
   const Term& term = expression.terms_[t];
+  const auto operand = [&](std::uint32_t o) { return evaluate(expression, o, bit, signals, assignment); };
   switch (term.kind_) {
-    case Kind::bits: {
-      const BitRef& ref = expression.bits_[term.first_ + bit];
-      const auto v =
-          static_cast<unsigned>(std::find(variables.begin(), variables.end(), ref) - variables.begin());
-      return (assignment >> v) & 1;
-    }
+    case Kind::bits:
+      return value_of(expression.bits_[term.first_ + bit], signals, assignment);
     case Kind::negation:
-      return !evaluate(expression, term.left_, bit, variables, assignment);
+      return !operand(term.left_);
     case Kind::conjunction:
-      return evaluate(expression, term.left_, bit, variables, assignment) &&
-             evaluate(expression, term.right_, bit, variables, assignment);
+      return operand(term.left_) && operand(term.right_);
     case Kind::disjunction:
-      return evaluate(expression, term.left_, bit, variables, assignment) ||
-             evaluate(expression, term.right_, bit, variables, assignment);
+      return operand(term.left_) || operand(term.right_);
     case Kind::exclusion:
-      return evaluate(expression, term.left_, bit, variables, assignment) !=
-             evaluate(expression, term.right_, bit, variables, assignment);
+      return operand(term.left_) != operand(term.right_);
   }
   return false;
 }
 
-// The majority of the three distinct literals of `shape`, when the expression means it.
-std::optional<GateForm> majority(const Expression& expression, std::size_t bit, const Shape& shape) {
-  const bool form = (shape.literals.size() == 6 && shape.ands == 3) ||
-                    (shape.literals.size() == 5 && shape.ands == 2 && shape.ors == 2);
-  if (!form || shape.inverted_group) return std::nullopt;
+// The MAJ over the literals `inputs` of bit `bit`, when the expression means their majority for
+// every value of the signals it reads (aliases and constants taken as what they are).
+std::optional<GateForm> majority_of(const Expression& expression, std::size_t bit,
+                                    const std::array<Literal, GateForm::max_inputs>& inputs) {
+  const std::vector<BitRef> signals = signals_of(expression, bit);
   GateForm gate;
   gate.gate_ = gates::MAJ;
-  std::vector<BitRef> variables;
+  for (std::size_t i = 0; i < GateForm::max_inputs; ++i) {
+    gate.inputs_[i] = &expression.bits_[expression.terms_[inputs[i].leaf].first_ + bit];
+    gate.inverted_[i] = inputs[i].inverted;
+  }
+  for (unsigned assignment = 0; assignment < (1U << signals.size()); ++assignment) {
+    int ones = 0;
+    for (std::size_t i = 0; i < GateForm::max_inputs; ++i)
+      ones += value_of(*gate.inputs_[i], signals, assignment) != gate.inverted_[i];
+    if (evaluate(expression, expression.root(), bit, signals, assignment) != (ones >= 2)) return std::nullopt;
+  }
+  return gate;
+}
+
+// The three literals the fast reading keeps of a majority form (its operand texts, of which the
+// 1st, 3rd, 5th … occurrence of each stays), when it keeps three.
+std::optional<std::array<Literal, GateForm::max_inputs>> kept_by_text(const Shape& shape,
+                                                                      const FlatReading& flat) {
+  if (flat.gate_ != gates::MAJ || flat.operands_.size() != shape.literals.size()) return std::nullopt;
+  const std::vector<std::size_t> kept = odd_occurrences(flat.operands_);
+  return std::array{shape.literals[kept[0]], shape.literals[kept[1]], shape.literals[kept[2]]};
+}
+
+// The three distinct bits of bit `bit` that the literals of `shape` read, in order of appearance,
+// when there are three and each is read with the same inversion every time.
+std::optional<std::array<Literal, GateForm::max_inputs>> distinct_signals(const Expression& expression,
+                                                                          std::size_t bit,
+                                                                          const Shape& shape) {
+  std::array<Literal, GateForm::max_inputs> inputs;
   std::size_t count = 0;
+  const auto ref = [&](const Literal& literal) -> const BitRef& {
+    return expression.bits_[expression.terms_[literal.leaf].first_ + bit];
+  };
   for (const Literal& literal : shape.literals) {
-    const BitRef& ref = expression.bits_[expression.terms_[literal.leaf].first_ + bit];
-    if (std::find(variables.begin(), variables.end(), ref) == variables.end()) variables.push_back(ref);
-    const auto seen = std::find_if(gate.inputs_.begin(), gate.inputs_.begin() + static_cast<long>(count),
-                                   [&](const BitRef* input) { return *input == ref; });
-    const auto i = static_cast<std::size_t>(seen - gate.inputs_.begin());
-    if (i < count) {
-      if (gate.inverted_[i] != literal.inverted) return std::nullopt;
+    const auto seen = std::find_if(inputs.begin(), inputs.begin() + static_cast<long>(count),
+                                   [&](const Literal& input) { return ref(input) == ref(literal); });
+    if (seen != inputs.begin() + static_cast<long>(count)) {
+      if (seen->inverted != literal.inverted) return std::nullopt;
       continue;
     }
     if (count == GateForm::max_inputs) return std::nullopt;
-    gate.inputs_[count] = &ref;
-    gate.inverted_[count++] = literal.inverted;
+    inputs[count++] = literal;
   }
   if (count != GateForm::max_inputs) return std::nullopt;
-  for (unsigned assignment = 0; assignment < (1U << variables.size()); ++assignment) {
-    int ones = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-      const auto v = static_cast<unsigned>(std::find(variables.begin(), variables.end(), *gate.inputs_[i]) -
-                                           variables.begin());
-      ones += (((assignment >> v) & 1) != 0) != gate.inverted_[i];
-    }
-    if (evaluate(expression, expression.root(), bit, variables, assignment) != (ones >= 2))
-      return std::nullopt;
-  }
-  return gate;
+  return inputs;
+}
+
+// The MAJ that a majority form means: over the literals the fast reading keeps, or else over its
+// three distinct signals.
+std::optional<GateForm> majority(const Expression& expression, std::size_t bit, const Shape& shape,
+                                 const FlatReading& flat) {
+  const bool form = (shape.literals.size() == 6 && shape.ands == 3) ||
+                    (shape.literals.size() == 5 && shape.ands == 2 && shape.ors == 2);
+  if (!form || shape.inverted_group) return std::nullopt;
+  if (const auto inputs = kept_by_text(shape, flat))
+    if (const auto gate = majority_of(expression, bit, *inputs)) return gate;
+  if (const auto inputs = distinct_signals(expression, bit, shape))
+    return majority_of(expression, bit, *inputs);
+  return std::nullopt;
 }
 
 }  // namespace
 
 GateForm recognise_gate(const Expression& expression, std::size_t bit, std::string_view text, siz_t lineno,
-                        bool flat_gate) {
+                        const FlatReading& flat) {
   const auto input = [&](const Literal& literal) {
     return &expression.bits_[expression.terms_[literal.leaf].first_ + bit];
   };
@@ -153,7 +198,7 @@ GateForm recognise_gate(const Expression& expression, std::size_t bit, std::stri
   }
   Shape shape;
   collect(expression, expression.root(), shape);
-  if (const auto found = majority(expression, bit, shape)) return *found;
+  if (const auto found = majority(expression, bit, shape, flat)) return *found;
   if (shape.inverted_group) {
     const Term& group = expression.terms_[*shape.inverted_group];
     throw ReadException(
@@ -162,7 +207,7 @@ GateForm recognise_gate(const Expression& expression, std::size_t bit, std::stri
                              "one gate `x & y`, `x | y` or `x ^ y`."),
         lineno);
   }
-  if (flat_gate)
+  if (flat.gate_ != gates::NONE)
     throw ReadException(util::string::concat("The grouping of `", text,
                                              "` is not supported: its meaning is not one gate (a majority "
                                              "of three signals is written (a & b) | (a & c) | (b & c))."),

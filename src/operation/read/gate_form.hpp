@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 #include "operation/gate.hpp"
@@ -20,15 +21,23 @@ struct GateForm {
   bool inverted_output_ = false;                    // "~(x op y)": the name stands for the complement
 };
 
+// What the fast reading of an assignment found: the gate of its operand texts (the text between
+// operator characters, name separators removed) and those texts, in order.
+struct FlatReading {
+  Gate gate_ = gates::NONE;
+  std::span<const std::string_view> operands_;
+};
+
 // Recognises the gate of bit `bit` of `expression` (the right-hand side `text`, from line `lineno`):
 // one literal (a possibly inverted bit) is a WIRE; "x & y", "x | y", "x ^ y" over literals are an
 // AND, OR or XOR, and "~(x op y)" the same gate with its output complemented; the majority forms
 // "(a & b) | (a & c) | (b & c)" and "(a & b) | (c & (a | b))" (six operands with three "&", or five
-// with two "&" and two "|") are a MAJ over the three literals in order of appearance when the
-// expression means their majority. Anything else is refused with ReadException: an inverted group
-// that is not one gate, a grouping whose meaning is no gate (`flat_gate`: a reading that ignores the
-// parentheses would have found one), or "Could not detect gate.".
+// with two "&" and two "|") are a MAJ when the expression means the majority of three of its
+// literals: those the fast reading keeps (repeated and constant ones included), else its three
+// distinct signals. Anything else is refused with ReadException: an inverted group that is not one
+// gate, a grouping whose meaning is no gate (the fast reading `flat` found one), or "Could not
+// detect gate.".
 GateForm recognise_gate(const Expression& expression, std::size_t bit, std::string_view text, siz_t lineno,
-                        bool flat_gate);
+                        const FlatReading& flat);
 
 }  // namespace operation

@@ -1,8 +1,8 @@
 #include "operation/read/verilog.hpp"
 
 #include <array>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "operation/gate.hpp"
@@ -70,11 +70,12 @@ struct ResolvedAssignment {
 };
 
 // Takes the statement `line` apart into `resolved`, recognises its gate and removes the inversion
-// marks from the names of the gate's inputs.
+// marks from the names of the gate's inputs (a majority is always read by its meaning).
 void prepare(ResolvedAssignment& resolved, std::string_view line) {
   resolved = ResolvedAssignment();
   resolved.assignment_ = parse_assignment(line);
   resolved.gate_ = detect_gate(resolved.assignment_);
+  if (resolved.gate_ == gates::MAJ) return;
   for (std::size_t i = 0; i < resolved.gate_.input_count(); ++i) {
     resolved.names_[i] = resolved.assignment_.operands_[i];
     resolved.marks_[i] = remove_tilde(resolved.names_[i]);
@@ -83,7 +84,7 @@ void prepare(ResolvedAssignment& resolved, std::string_view line) {
 
 // Looks up the names of a prepared assignment whose gate was recognised.
 void look_up(ResolvedAssignment& resolved, const node_id_map& node_id) {
-  if (resolved.gate_ == gates::NONE) return;
+  if (resolved.gate_.in(gates::NONE, gates::MAJ)) return;
   resolved.target_ = node_id.find(resolved.assignment_.name_);
   for (std::size_t i = 0; i < resolved.gate_.input_count(); ++i)
     resolved.sources_[i] = node_id.find(resolved.names_[i]);
@@ -140,10 +141,10 @@ arc_t arc_of(const BitRef& bit, const node_id_map& node_id, siz_t lineno) {
 }
 
 // Builds the assignment `line` (from line `lineno`) by its Verilog meaning: one gate per bit of its
-// target. `flat_gate`: whether the fast reading found a gate.
+// target. `flat`: what the fast reading found.
 template <typename CountRead>
 nid_t build_by_meaning(Circuit& circuit, std::string_view line, siz_t lineno, const AssignContext& context,
-                       bool flat_gate, bool& sorted, CountRead count_read) {
+                       const FlatReading& flat, bool& sorted, CountRead count_read) {
   std::string_view right;
   std::string_view left = lsplit(line, "=", right);
   if (left.size() == line.size()) throw ReadException("Could not detect gate.", lineno);
@@ -160,7 +161,7 @@ nid_t build_by_meaning(Circuit& circuit, std::string_view line, siz_t lineno, co
           lineno);
   nid_t id = 0;
   for (std::size_t bit = 0; bit < targets.size(); ++bit) {
-    const GateForm form = recognise_gate(expression, bit, right, lineno, flat_gate);
+    const GateForm form = recognise_gate(expression, bit, right, lineno, flat);
     id = arc_of(targets[bit], context.node_id_, lineno).node;
     assign_gate(circuit, id, targets[bit].name_, form.gate_, lineno);
     for (pos_t i = 0; i < form.gate_.input_count(); ++i)
@@ -179,8 +180,8 @@ nid_t build_assignment(Circuit& circuit, const ResolvedAssignment& resolved, std
                        siz_t lineno, const AssignContext& context, bool& sorted, CountRead count_read) {
   if (resolved.assignment_.word_ != "assign") throw ReadException("This is not an assignment.", lineno);
   if (!plainly_read(resolved))
-    return build_by_meaning(circuit, line, lineno, context, resolved.gate_ != gates::NONE, sorted,
-                            count_read);
+    return build_by_meaning(circuit, line, lineno, context,
+                            FlatReading{resolved.gate_, resolved.assignment_.operands()}, sorted, count_read);
   const nid_t id = resolved.target_->node;
   assign_gate(circuit, id, resolved.assignment_.name_, resolved.gate_, lineno);
   for (pos_t i = 0; i < resolved.gate_.input_count(); ++i)
@@ -409,7 +410,8 @@ Circuit read_verilog(const std::filesystem::path& fname, std::ostream& progress)
   const node_id_map node_id = map_names(circuit);
   announce(progress, "reading assignments");
   std::vector<nid_t> inverted_outputs;
-  const bool sorted = read_assigns(file, circuit, lineno, {node_id, header.vectors_, inverted_outputs}, progress);
+  const bool sorted =
+      read_assigns(file, circuit, lineno, {node_id, header.vectors_, inverted_outputs}, progress);
   file.close();
 
   // Every output name is also a logic node's name, so the lookup fails only for a map built by hand;

@@ -205,6 +205,42 @@ TEST(ReadAssign, DetectsTheGateFromTheShapeOfTheRightHandSide) {
   EXPECT_EQ(assigned("(b & a) ^ (b & d) ^ (a & d)"), "y = MAJ( b_0 , a_0 , d_0 )");
 }
 
+// The majority forms read by their operands as written, also when an operand repeats, is a constant
+// or carries a double inversion: each statement's gate (over inputs a, b, c) is checked against the
+// statement's meaning, `means`, for every input pattern.
+TEST(ReadVerilog, ReadsMajoritiesOfRepeatedConstantAndDoublyInvertedOperands) {
+  struct Case {
+    std::string right, gate;
+    bool (*means)(bool a, bool b, bool c);
+  };
+  const std::vector<Case> cases = {
+      {"(b & ~~a) | (a & (b | ~~a))", "y = MAJ( b_0 , a_0 , a_0 )",
+       [](bool a, bool b, bool) { return (b && a) || (a && (b || a)); }},
+      {"(0 & a) | ((0 | a) & ~a)", "y = MAJ( 0_0 , a_0 , ~a_0 )",
+       [](bool a, bool, bool) { return (false && a) || ((false || a) && !a); }},
+      {"(1'b1 & b) | (1'b1 & c) | (b & c)", "y = MAJ( ~0_0 , b_0 , c_0 )",
+       [](bool, bool b, bool c) { return b || c; }},
+      {"(a & 1) | (a & c) | (1 & c)", "y = MAJ( a_0 , ~0_0 , c_0 )",
+       [](bool a, bool, bool c) { return a || c; }},
+      {"(a & b) | (a & 1'b0) | (b & 1'b0)", "y = MAJ( a_0 , b_0 , 0_0 )",
+       [](bool a, bool b, bool) { return a && b; }},
+      {"(a & ~ ~b) | (a & c) | (~ ~b & c)", "y = MAJ( a_0 , b_0 , c_0 )",
+       [](bool a, bool b, bool c) { return (a && b) || (a && c) || (b && c); }},
+  };
+  for (const Case& c : cases) {
+    const Circuit circuit = read_text(
+        "module top(a, b, c, y);\ninput a, b, c;\noutput y;\nassign y = " + c.right + ";\nendmodule\n");
+    const nid_t y = 4;  // after the constant and the three inputs
+    EXPECT_EQ(circuit_text::lines(circuit)[y], c.gate) << c.right;
+    for (unsigned pattern = 0; pattern < 8; ++pattern) {
+      const bool input[] = {false, (pattern & 4) != 0, (pattern & 2) != 0, (pattern & 1) != 0};  // 0, a, b, c
+      int ones = 0;
+      for (const arc_t& arc : circuit[y].inputs()) ones += input[arc.node] != arc.inverted;
+      EXPECT_EQ(ones >= 2, c.means(input[1], input[2], input[3])) << c.right << ", pattern " << pattern;
+    }
+  }
+}
+
 TEST(ReadVerilog, BuildsAssignmentsOfEveryFormInAnyMix) {
   // Statements of different shapes follow one another, so each reuses the place of another shape.
   const std::vector<std::string> rights = {"(a & b) | (a & c) | (b & c)",

@@ -6,7 +6,7 @@ j), each gate's energy (the entropy of its input pair minus that of its output, 
 outputs per input vector.
 
 usage: evaluate.py NETLIST ENERGY_OUT OUTPUTS_OUT TESTBENCH_OUT
-  ENERGY_OUT:    "name energy" per two-input gate, in statement order
+  ENERGY_OUT:    "name energy" per two-input gate and majority, in statement order
   OUTPUTS_OUT:   per input vector j, the output bits in declared order
   TESTBENCH_OUT: a Verilog test bench that prints the same lines when simulated with the netlist
 """
@@ -160,7 +160,7 @@ class Netlist:
 
     def literal_operands(self, words):
         """The two operands of a two-input gate form, or None."""
-        while words and words[0] == "~" and words[1] == "(" and words[-1] == ")":
+        while words and words[0] == "~" and words[1] == "(" and closing(words, 1) == len(words) - 1:
             words = words[2:-1]
         for operator in "&|^":
             depth = 0
@@ -170,19 +170,46 @@ class Netlist:
                     return words[:i], words[i + 1:]
         return None
 
+    def majority_operands(self, text):
+        """The three operands of a majority form, as the operand texts between operator characters
+        read it (of each text its 1st, 3rd, 5th ... occurrence stays), or None."""
+        right = text.split("=", 1)[1]
+        pieces = [piece.strip(" \t\n,();") for piece in re.split(r"[&|^]", right)]
+        if not ((len(pieces) == 6 and right.count("&") == 3) or
+                (len(pieces) == 5 and right.count("&") == 2 and right.count("|") == 2)):
+            return None
+        kept, repeats = [], {}
+        for piece in pieces:
+            if piece not in repeats or repeats[piece] == 1:
+                repeats[piece] = 0
+                kept.append(piece)
+            else:
+                repeats[piece] += 1
+        if len(kept) != 3:
+            return None
+        return [tokens(piece.replace("(", " ").replace(")", " ")) for piece in kept]
+
     def energies(self):
         rows = []
-        for targets, words, _ in self.assigns:
-            operands = self.literal_operands(words) if len(targets) == 1 else None
+        for targets, words, text in self.assigns:
+            if len(targets) != 1:
+                continue
+            operands = self.majority_operands(text) or self.literal_operands(words)
             if operands is None:
                 continue
             values = []
             for side in operands:
                 self.words, self.position = side, 0
                 values.append(self.expression())
-            x, y, out = values[0], values[1], self.values[targets[0]]
-            pairs = [x & y, x & ~y & self.full, ~x & y & self.full, ~x & ~y & self.full]
-            rows.append((targets[0], entropy(pairs, self.size) - entropy([out, self.full & ~out], self.size)))
+            out = self.values[targets[0]]
+            if len(values) == 3:
+                x, y, z = values
+                if out != (x & y) | (x & z) | (y & z):
+                    raise SystemExit(f"not a majority of its operands: {text}")
+            combinations = [self.full]
+            for value in values:
+                combinations = [c & m for c in combinations for m in (value, self.full & ~value)]
+            rows.append((targets[0], entropy(combinations, self.size) - entropy([out, self.full & ~out], self.size)))
         return rows
 
 
@@ -195,6 +222,16 @@ class Netlist:
                 f"  integer j;\n  {self.module} dut ({connections});\n"
                 f"  initial for (j = 0; j < {self.size}; j = j + 1) begin v = j; #1 $display(\"%b\", o); end\n"
                 "endmodule\n")
+
+
+def closing(words, opening):
+    """The place of the parenthesis that closes the one at `opening`."""
+    depth = 0
+    for i in range(opening, len(words)):
+        depth += (words[i] == "(") - (words[i] == ")")
+        if depth == 0:
+            return i
+    return None
 
 
 def entropy(masks, total):

@@ -1,0 +1,1 @@
+../../tests/data/circuits/dec.v
