@@ -84,8 +84,9 @@ params parse_args(int argc, const char* const* argv) {
   flag("-predict-time", "stop early when the predicted time exceeds three times -limit-time");
   value("-input-sort", "reach",
         "input order: by index, by the nodes each reaches, by fan-out, or depth- or breadth-first from the "
-        "outputs (with -method bdd also the diagrams' variable order, by default breadth)",
-        {"no", "reach", "fanouts", "depth", "breadth"});
+        "outputs (depth-level: deeper fan-in first; with -method bdd also the diagrams' variable order, by "
+        "default breadth)",
+        {"no", "reach", "fanouts", "depth", "depth-level", "breadth"});
   value("-use-bits", "",
         "inputs simulated bit-parallel in one batch, or auto (default: all; 12 with -samples)");
   value("-sel-bits", "0", "inputs fixed by the worker number (2^N workers share the job)");

@@ -1,7 +1,9 @@
 #include "fullsim/input_order.hpp"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
+#include <span>
 #include <stdexcept>
 #include <utility>
 
@@ -46,32 +48,76 @@ void fanout_sort(const Circuit& circ, std::vector<nid_t>& order) {
   sort_by_key(order, fanouts);
 }
 
-std::vector<nid_t> depth_first_order(const Circuit& circ) {
+namespace {
+
+// The input indices in the order in which a depth-first walk from the outputs (in position order)
+// first reaches them, following each node's inputs in the order `ports_of(n, ports)` puts them into
+// `ports` (its input count entries); inputs no output reads come last, by index.
+template <typename PortOrder>
+std::vector<nid_t> depth_first_walk(const Circuit& circ, PortOrder ports_of) {
+  constexpr std::size_t most_inputs = 3;  // of any gate of the catalogue
   const nid_t fix_count = circ.fixed_count();
   std::vector<nid_t> order;
   order.reserve(circ.input_count());
   std::vector<bool> visited(circ.size(), false);
-  // The pending nodes, each with the next input port to follow.
-  std::vector<std::pair<nid_t, operation::pos_t>> stack;
+  // The pending nodes, each with its inputs' ports in walking order and how many were followed.
+  struct pending {
+    nid_t node;
+    std::array<operation::pos_t, most_inputs> ports;
+    operation::pos_t followed;
+  };
+  std::vector<pending> stack;
+  const auto visit = [&](nid_t n) {
+    visited[n] = true;
+    pending entry{n, {}, 0};
+    ports_of(n, std::span(entry.ports.data(), circ.input_count(n)));
+    stack.push_back(entry);
+  };
   for (nid_t output = circ.transfer_count(); output < circ.size(); ++output) {
-    stack.emplace_back(output, 0);
-    visited[output] = true;
+    visit(output);
     while (!stack.empty()) {
-      auto& [n, port] = stack.back();
-      if (port == circ.input_count(n)) {
+      pending& top = stack.back();
+      if (top.followed == circ.input_count(top.node)) {
         stack.pop_back();
         continue;
       }
-      const auto& [source, source_port, inverted] = circ[n].get_input(port++);
+      const nid_t source = circ[top.node].get_input(top.ports[top.followed++]).node;
       if (visited[source]) continue;
-      visited[source] = true;
       if (circ.gate(source) == operation::gates::I) order.push_back(source - fix_count);
-      stack.emplace_back(source, 0);
+      visit(source);
     }
   }
   for (nid_t k = 0; k < circ.input_count(); ++k)
     if (!visited[fix_count + k]) order.push_back(k);
   return order;
+}
+
+// The number of logic levels below each node: 0 for constants and inputs, one more than its
+// deepest input for a gate. The circuit must be sorted.
+std::vector<nid_t> depths(const Circuit& circ) {
+  std::vector<nid_t> depth(circ.size(), 0);
+  for (nid_t n = circ.data_count(); n < circ.size(); ++n)
+    for (const auto& [source, port, inverted] : circ[n].inputs())
+      depth[n] = std::max(depth[n], depth[source] + 1);
+  return depth;
+}
+
+}  // namespace
+
+std::vector<nid_t> depth_first_order(const Circuit& circ) {
+  return depth_first_walk(circ, [](nid_t, std::span<operation::pos_t> ports) {
+    std::iota(ports.begin(), ports.end(), operation::pos_t{0});
+  });
+}
+
+std::vector<nid_t> deeper_first_order(const Circuit& circ) {
+  const std::vector<nid_t> depth = depths(circ);
+  return depth_first_walk(circ, [&](nid_t n, std::span<operation::pos_t> ports) {
+    std::iota(ports.begin(), ports.end(), operation::pos_t{0});
+    std::stable_sort(ports.begin(), ports.end(), [&](operation::pos_t a, operation::pos_t b) {
+      return depth[circ[n].get_input(a).node] > depth[circ[n].get_input(b).node];
+    });
+  });
 }
 
 std::vector<nid_t> breadth_first_order(const Circuit& circ) {
@@ -110,6 +156,8 @@ std::vector<nid_t> order_inputs(const Circuit& circ, const std::vector<nid_t>& r
     fanout_sort(circ, order);
   } else if (method == "depth") {
     order = depth_first_order(circ);
+  } else if (method == "depth-level") {
+    order = deeper_first_order(circ);
   } else if (method == "breadth") {
     order = breadth_first_order(circ);
   } else if (method != "no") {

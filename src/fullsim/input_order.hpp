@@ -30,6 +30,11 @@ void fanout_sort(const operation::Circuit& circ, std::vector<operation::nid_t>& 
 // words interleave), which keeps decision diagrams small.
 std::vector<operation::nid_t> depth_first_order(const operation::Circuit& circ);
 
+// The input indices in the order of `depth_first_order`, except that each node's inputs are followed
+// deepest first (the most logic levels below them; equal depths in port order): the inputs of a
+// node's long chains come together, early, where the diagrams that combine them are built.
+std::vector<operation::nid_t> deeper_first_order(const operation::Circuit& circ);
+
 // The input indices in the order in which a breadth-first walk from all outputs at once, the last
 // output first, reaches them: the inputs nearest to the outputs come first, and among inputs at
 // the same distance those of later outputs first. The bits of words that meet in the same output
@@ -38,9 +43,9 @@ std::vector<operation::nid_t> depth_first_order(const operation::Circuit& circ);
 std::vector<operation::nid_t> breadth_first_order(const operation::Circuit& circ);
 
 // The input indices in the order that `method` names: "no" (index order), "reach" (`reach_sort`, in
-// the timed phase "finding inputs' reach" printed on `out`), "fanouts" (`fanout_sort`) or "depth"
-// (`depth_first_order`). Throws
-// std::invalid_argument for any other method.
+// the timed phase "finding inputs' reach" printed on `out`), "fanouts" (`fanout_sort`), "depth"
+// (`depth_first_order`), "depth-level" (`deeper_first_order`) or "breadth" (`breadth_first_order`).
+// Throws std::invalid_argument for any other method.
 std::vector<operation::nid_t> order_inputs(const operation::Circuit& circ,
                                            const std::vector<operation::nid_t>& ranks,
                                            std::string_view method, std::ostream& out = std::cout);

@@ -98,13 +98,21 @@ TEST(InputOrder, WalksFromTheOutputsFindInputsInOrderOfFirstUse) {
   EXPECT_EQ(fullsim::breadth_first_order(circ), (order_t{2, 0, 1, 3}));
 }
 
+// small_circuit's depths: g0 and g2 1, g1 2, g3 3. Deeper fan-in first from o0: g3, g1, g0, i0, i1,
+// i2 (g1's shallower input), then g2 and g3's i2, both seen.
+TEST(InputOrder, DeeperFirstFollowsTheDeepestInputFirst) {
+  const Circuit circ = small_circuit();
+  EXPECT_EQ(fullsim::deeper_first_order(circ), (order_t{0, 1, 2, 3}));
+  EXPECT_EQ(order_of(circ, "depth-level"), fullsim::deeper_first_order(circ));
+}
+
 // Two 3-bit words compared bit by bit, outputs listed from bit 0 up: the breadth-first order
 // interleaves the words, the most significant bits first.
 TEST(InputOrder, BreadthFirstInterleavesWordsMostSignificantFirst) {
-  const Circuit circ = sorted({"a0 = I", "a1 = I", "a2 = I", "b0 = I", "b1 = I", "b2 = I",
-                               "e0 = XOR( a0_0 , b0_0 )", "e1 = XOR( a1_0 , b1_0 )",
-                               "e2 = XOR( a2_0 , b2_0 )", "o0 = O( e0_0 )", "o1 = O( e1_0 )",
-                               "o2 = O( e2_0 )"});
+  const Circuit circ =
+      sorted({"a0 = I", "a1 = I", "a2 = I", "b0 = I", "b1 = I", "b2 = I", "e0 = XOR( a0_0 , b0_0 )",
+              "e1 = XOR( a1_0 , b1_0 )", "e2 = XOR( a2_0 , b2_0 )", "o0 = O( e0_0 )", "o1 = O( e1_0 )",
+              "o2 = O( e2_0 )"});
   EXPECT_EQ(fullsim::breadth_first_order(circ), (order_t{2, 5, 1, 4, 0, 3}));
   EXPECT_EQ(fullsim::order_inputs(circ, circ.get_ranks(), "breadth"), fullsim::breadth_first_order(circ));
 }
