@@ -70,7 +70,9 @@ void simulate(const params& args, const operation::Circuit& circ, const std::vec
 // Counts with decision diagrams, from "building structures" to "freeing memory", and writes the
 // result files. The sel inputs come from "-input-sort" (by default "reach"), as in the enumeration,
 // so that both methods' workers share the input space alike; the diagrams' variables follow
-// "-input-sort" when it is given, else the breadth-first order from the outputs.
+// "-input-sort" when it is given, else the breadth-first order from the outputs (best for words
+// that meet bit by bit), with the deeper-first order (best for control logic and trees of adders)
+// to start again in when the diagrams grow large.
 void count_symbolically(const params& args, const operation::Circuit& circ, const std::vector<nid_t>& ranks,
                         const simulation::settings& config) {
   symbolic::input_orders orders;
@@ -78,6 +80,7 @@ void count_symbolically(const params& args, const operation::Circuit& circ, cons
   if (config.sel_bits != 0 || sort_given)
     orders.split = fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort"));
   orders.variables = sort_given ? orders.split : fullsim::breadth_first_order(circ);
+  if (!sort_given) orders.fallback = fullsim::deeper_first_order(circ);
   symbolic::run(circ, std::move(orders), fullsim::level_count(ranks), config, result_files(args));
 }
 

@@ -3,6 +3,7 @@
 #include <bdd.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 #include "util/string.hpp"
@@ -28,8 +29,6 @@ void record_error(int code) {
   if (code == BDD_MEMORY) library_broken = true;
 }
 
-void silent_collection(int, bddGbcStat*) {}
-
 void check_library() {
   if (pending_error != 0) throw diagrams_exhausted(bdd_errstring(pending_error));
 }
@@ -41,9 +40,24 @@ int table_nodes(std::uint64_t nodes) {
   return static_cast<int>(std::clamp<std::uint64_t>(nodes, 2, static_cast<std::uint64_t>(INT_MAX)));
 }
 // Sifting moves every variable through every level: with a thousand variables and millions of
-// nodes one pass takes minutes (mem_ctrl.v, voter.v) and gains nothing there. Beyond this many
-// variables, swapping neighbours until no swap helps keeps the order tidy at a linear cost.
+// nodes one pass takes minutes (mem_ctrl.v, voter.v) and gains nothing there, and even swaps of
+// neighbours cost more than they save (voter.v). Beyond this many variables the order stays as given.
 constexpr std::uint32_t most_variables_to_sift = 512;
+// A reordering that shrinks the table by less than this many percent ends automatic reordering:
+// the order is as good as sifting makes it, and further passes would only cost.
+constexpr int least_paying_gain = 10;
+
+// Called before (1) and after (0) every automatic reordering.
+void stop_reordering_without_gain(int before) {
+  if (before == 0 && bdd_reorder_gain() < least_paying_gain) bdd_autoreorder(BDD_REORDER_NONE);
+}
+
+// The nodes the last garbage collection kept alive (0 before the first).
+std::uint64_t nodes_kept = 0;
+
+void note_collection(int before, bddGbcStat* stat) {
+  if (before == 0) nodes_kept = static_cast<std::uint64_t>(stat->nodes - stat->freenodes);
+}
 constexpr int cache_ratio = 2;  // table nodes per operation-cache entry
 
 }  // namespace
@@ -64,7 +78,8 @@ diagram_session::diagram_session(std::uint32_t variables, table_size nodes, bool
   }
   session_open = true;
   bdd_error_hook(record_error);  // again: initialising may install the library's own hook
-  bdd_gbc_hook(silent_collection);
+  nodes_kept = 0;
+  bdd_gbc_hook(note_collection);
   bdd_reorder_verbose(0);
   bdd_setcacheratio(cache_ratio);
   bdd_setmaxincrease(largest_increase);
@@ -72,9 +87,10 @@ diagram_session::diagram_session(std::uint32_t variables, table_size nodes, bool
   bdd_setmaxnodenum(std::max(max_table, bdd_getallocnum() + 1));
   // Variables are numbered from 0; the library needs at least one.
   bdd_setvarnum(static_cast<int>(std::max<std::uint32_t>(variables, 1)));
-  if (reorder && variables > 1) {
+  if (reorder && variables > 1 && variables <= most_variables_to_sift) {
     bdd_varblockall();
-    bdd_autoreorder(variables <= most_variables_to_sift ? BDD_REORDER_SIFT : BDD_REORDER_WIN2ITE);
+    bdd_reorder_hook(stop_reordering_without_gain);
+    bdd_autoreorder(BDD_REORDER_SIFT);
   }
   if (pending_error != 0) {
     const int code = pending_error;
@@ -92,6 +108,10 @@ void diagram_session::close() {
 diagram_session::~diagram_session() { close(); }
 
 std::uint64_t diagram_session::nodes_in_use() const { return static_cast<std::uint64_t>(bdd_getnodenum()); }
+
+std::uint64_t diagram_session::nodes_kept_alive() const { return nodes_kept; }
+
+void diagram_session::collect_garbage() { bdd_gbc(); }
 
 std::uint32_t diagram_session::level(std::uint32_t var) {
   return static_cast<std::uint32_t>(bdd_var2level(static_cast<int>(var)));
@@ -129,6 +149,17 @@ diagram negation(const diagram& f) {
 diagram choice(const diagram& f, const diagram& g, const diagram& h) {
   check_library();
   return diagram::adopt(bdd_ite(f.root_, g.root_, h.root_));
+}
+
+diagram combination(const diagram& f, const diagram& g, unsigned truth_table) {
+  // The library's operator for each truth table over (a, b), bit 2a + b.
+  static constexpr std::array<int, 16> operators = {
+      -1,        bddop_nor,   bddop_less, -1,        bddop_diff, -1,           bddop_xor, bddop_nand,
+      bddop_and, bddop_biimp, -1,         bddop_imp, -1,         bddop_invimp, bddop_or,  -1};
+  const int op = operators.at(truth_table);
+  if (op < 0) throw std::invalid_argument("The function does not depend on both of its inputs.");
+  check_library();
+  return diagram::adopt(bdd_apply(f.root_, g.root_, op));
 }
 
 diagram_node node_of(int root) {

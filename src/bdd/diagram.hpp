@@ -25,8 +25,8 @@ struct table_size {
 };
 
 // The library's node table, open from construction to destruction, with `variables` variables
-// (variable k starts at level k; with `reorder`, sifting, or for more than 512 variables the
-// cheaper swapping of neighbours, moves them while diagrams are built). Library errors
+// (variable k starts at level k; with `reorder` and at most 512 variables, sifting moves them each
+// time the table's live nodes double, until a pass gains less than a tenth). Library errors
 // are recorded instead of ending the process, and every operation that met one throws `diagrams_exhausted`.
 // Only one session may be open at a time; after running out of memory the library cannot be opened again in
 // this process.
@@ -40,6 +40,11 @@ class diagram_session {
   std::uint32_t variables() const { return variables_; }
   // The nodes in use in the table (live diagrams and garbage not yet collected).
   std::uint64_t nodes_in_use() const;
+  // The nodes that the last garbage collection found alive (0 before the first): the size of the
+  // diagrams held, without the garbage that `nodes_in_use` also counts.
+  std::uint64_t nodes_kept_alive() const;
+  // Collects the garbage now: afterwards `nodes_kept_alive` counts the diagrams held.
+  void collect_garbage();
   // The current level of variable `var` (0: the top).
   static std::uint32_t level(std::uint32_t var);
 
@@ -77,6 +82,9 @@ class diagram {
   friend diagram negation(const diagram& f);
   // The diagram of "if f then g else h".
   friend diagram choice(const diagram& f, const diagram& g, const diagram& h);
+  // The diagram of h(f, g) for the two-input function h whose bit 2a + b of `truth_table` is h(a, b),
+  // in one operation; h must depend on both inputs (not 0, 3, 5, 10, 12 or 15).
+  friend diagram combination(const diagram& f, const diagram& g, unsigned truth_table);
 
   static constexpr int false_root = 0;
   static constexpr int true_root = 1;

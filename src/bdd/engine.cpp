@@ -5,6 +5,7 @@
 #include <ostream>
 #include <utility>
 
+#include "bdd/build_order.hpp"
 #include "bdd/gate_counts.hpp"
 #include "simulation/input_split.hpp"
 #include "simulation/progress.hpp"
@@ -62,13 +63,17 @@ engine::~engine() = default;
 void engine::build_structures() {
   const util::phase phase("building structures", separator, out_);
   out_ << '\n';
-  ports_.resize(circuit_.transfer_count());
-  counts_.resize(circuit_.transfer_count());
+  reset_ports();
+  print_summary();
+  phase.end();
+}
+
+void engine::reset_ports() {
+  ports_.assign(circuit_.transfer_count(), {});
+  counts_.assign(circuit_.transfer_count(), {});
   for (nid_t n = 0; n < circuit_.transfer_count(); ++n) ports_[n].resize(circuit_.output_count(n));
   for (nid_t n = circuit_.data_count(); n < circuit_.transfer_count(); ++n)
     for (const auto& [source, port, inverted] : circuit_[n].inputs()) ++ports_[source][port].readers_left;
-  print_summary();
-  phase.end();
 }
 
 void engine::print_summary() const {
@@ -128,9 +133,18 @@ void engine::build_gate(nid_t n) {
     std::size_t k = 0;
     for (const auto& [source, port, inverted] : node.inputs())
       inputs[k++].models = &models_of(ports_[source][port]);
-    const std::vector<count_t> counts = combination_counts(inputs, all_, *counter_);
-    counts_[n].assign(counts.begin(), counts.end());
   }
+  if (!node.reversible() && counts_follow_from_output(node.gate())) {
+    // One operation builds the output, and its model count (which its readers reuse) gives the counts.
+    port_state& output = ports_[n][0];
+    output.function = two_input_output(node.gate(), inputs);
+    counts_[n] = counts_from_output(node.gate(), inputs, models_of(output), all_);
+    return;
+  }
+  if (!node.reversible()) counts_[n] = combination_counts(inputs, all_, *counter_);
+  // A port no logic node reads is dropped at once: a gate without counts need not build it.
+  const auto read = [](const port_state& port) { return port.readers_left != 0; };
+  if (node.reversible() && std::none_of(ports_[n].begin(), ports_[n].end(), read)) return;
   std::vector<diagram> outputs = output_diagrams(node.gate(), inputs);
   for (std::size_t p = 0; p < outputs.size(); ++p) ports_[n][p].function = std::move(outputs[p]);
 }
@@ -148,19 +162,20 @@ void engine::release_reads(nid_t n) {
 
 double engine::seconds() const { return util::steady_seconds() - start_; }
 
-void engine::count() {
-  start_ = util::steady_seconds();
-  eta_ = util::eta<double>(1, 0.0);
-  const util::phase phase("simulation", separator, out_);
+void engine::open_diagrams() {
   // A table in proportion to the circuit, up to a million nodes (about 50 MiB with its caches).
   const std::uint64_t initial =
       std::clamp<std::uint64_t>(std::uint64_t{512} * circuit_.logic_count(), 1 << 16, 1 << 20);
   session_.emplace(variables_, table_size{initial, max_nodes_}, true);
   counter_.emplace(variables_);
   build_sources();
+}
+
+bool engine::build_gates() {
   const std::uint64_t gates = circuit_.logic_count();
-  for (nid_t n = circuit_.data_count(); n < circuit_.transfer_count(); ++n) {
-    const std::uint64_t gate_iter = n - circuit_.data_count();
+  const std::vector<nid_t> order = build_order(circuit_);
+  for (std::uint64_t gate_iter = 0; gate_iter < gates; ++gate_iter) {
+    const nid_t n = order[gate_iter];
     try {
       build_gate(n);
     } catch (const diagrams_exhausted& error) {
@@ -172,18 +187,50 @@ void engine::count() {
     }
     release_reads(n);
     peak_nodes_ = std::max(peak_nodes_, session_->nodes_in_use());
+    if (outgrew_first_order()) {
+      start_again_in_fallback_order(gate_iter + 1);
+      return false;
+    }
     progress_line(gate_iter + 1);
     if (simulation::progress::time_is_up(seconds(), gate_iter + 1, config_.time_limit, config_.time_predict,
                                          [&] { return eta_.get(gate_iter + 1, gates); })) {
       outcome_.out_of_time = true;
       outcome_.gate_iter = gate_iter;
-      break;
+      return true;
     }
   }
-  if (!outcome_.out_of_time) {
-    outcome_.batch_iter = 1;
-    outcome_.gate_iter = gates;
-  }
+  outcome_.batch_iter = 1;
+  outcome_.gate_iter = gates;
+  return true;
+}
+
+bool engine::outgrew_first_order() {
+  const std::uint64_t restart = orders_.restart_nodes;
+  if (orders_.fallback.empty() || session_->nodes_in_use() <= std::max(restart, next_look_)) return false;
+  session_->collect_garbage();
+  next_look_ = 2 * session_->nodes_kept_alive();
+  return session_->nodes_kept_alive() > restart;
+}
+
+void engine::start_again_in_fallback_order(std::uint64_t gates_done) {
+  if (config_.print_every != 0)
+    out_ << concat("\nthe diagrams outgrew ", orders_.restart_nodes, " nodes at gate ", gates_done,
+                   ": starting again in the fallback variable order\n")
+         << std::flush;
+  reset_ports();
+  counter_.reset();
+  session_.reset();
+  orders_.variables = std::move(orders_.fallback);
+  orders_.fallback.clear();
+  eta_ = util::eta<double>(1, 0.0);
+}
+
+void engine::count() {
+  start_ = util::steady_seconds();
+  eta_ = util::eta<double>(1, 0.0);
+  const util::phase phase("simulation", separator, out_);
+  do open_diagrams();
+  while (!build_gates());
   outcome_.time_elapsed = seconds();
   if (config_.print_every != 0)
     out_ << '\n'

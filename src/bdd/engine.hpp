@@ -35,15 +35,21 @@ struct input_orders {
   std::vector<std::uint32_t> split;
   // The diagrams' initial variable order, top first; the sel inputs in it are skipped.
   std::vector<std::uint32_t> variables;
+  // When not empty, the variable order to start again with, once, if the diagrams alive in the
+  // first order outgrow `restart_nodes` nodes (about 20 MiB; the breadth-first order of max.v stays
+  // below it, the one of mem_ctrl.v goes far beyond).
+  std::vector<std::uint32_t> fallback{};
+  std::uint64_t restart_nodes = std::uint64_t{1} << 20;
 };
 
 // Exact counting with decision diagrams: for every gate that is not reversible, how many
 // assignments of the primary inputs (of this worker's share) make it see each combination of its
 // input values, without enumerating them. Every output port of every node gets the diagram of its
-// function over the inputs, in topological order; a gate's counts are model counts of the
-// conjunctions of its inputs' diagrams (exact integers of any size). A port's diagram is dropped
-// as soon as its last logic reader has been built, so the diagrams alive are the frontier of the
-// topological order; sifting reorders the variables while the diagrams grow. `run` drives it.
+// function over the inputs, node by node in `build_order` (depth-first from the outputs); a gate's
+// counts are model counts (exact integers of any size) of its output, for AND, OR and XOR, or of
+// the conjunctions of its inputs' diagrams. A port's diagram is dropped as soon as its last logic
+// reader has been built, so few diagrams are alive at once; with up to 512 variables sifting
+// reorders them while the diagrams grow. `run` drives it.
 class engine {
  public:
   engine(const engine&) = delete;
@@ -89,6 +95,18 @@ class engine {
   };
 
   void print_summary() const;
+  // Every port without a diagram, with the number of logic arcs that read it, and no counts.
+  void reset_ports();
+  // Opens the node table for the variables of `orders_.variables` and builds the sources' diagrams.
+  void open_diagrams();
+  // Builds the gates in order until all are done or the time is up (true), or until the diagrams
+  // alive outgrow the restart size while a fallback order is left (false).
+  bool build_gates();
+  // Whether the diagrams alive outgrew the restart size, while a fallback order is left; collects
+  // the garbage to tell, each time the table's nodes in use have doubled since the last look.
+  bool outgrew_first_order();
+  // Drops every diagram and count and closes the table, for a start in the fallback order.
+  void start_again_in_fallback_order(std::uint64_t gates_done);
   // The diagrams of the constant and input nodes: variables, or the worker's constants.
   void build_sources();
   // Builds node n's ports and, unless its gate is reversible, its counts.
@@ -115,6 +133,7 @@ class engine {
   std::vector<std::vector<port_state>> ports_;  // per node position below transfer_count
   std::vector<std::vector<count_t>> counts_;    // per node position
   std::uint64_t peak_nodes_ = 0;
+  std::uint64_t next_look_ = 0;  // nodes in use beyond which `outgrew_first_order` looks again
   simulation::outcome outcome_;
   util::eta<double> eta_;
   double start_ = 0;

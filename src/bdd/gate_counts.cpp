@@ -36,7 +36,44 @@ diagram port_function(operation::Gate gate, std::span<const gate_input> inputs, 
   return choice(input, high, low);
 }
 
+// The gate's output for the combination (a, b) that it sees, as 0 or 1.
+int output_of(operation::Gate gate, unsigned a, unsigned b) { return gate.output_combination(2 * a + b) & 1; }
+
+// How the output's count weighs the assignments under which the gate sees (1, 1), once the counts of
+// the other combinations are written with it and the inputs' counts: g(0,0) - g(0,1) - g(1,0) + g(1,1).
+int weight_of_both(operation::Gate gate) {
+  return output_of(gate, 0, 0) - output_of(gate, 0, 1) - output_of(gate, 1, 0) + output_of(gate, 1, 1);
+}
+
 }  // namespace
+
+bool counts_follow_from_output(operation::Gate gate) {
+  return gate.input_count() == 2 && gate.output_count() == 1 && weight_of_both(gate) != 0;
+}
+
+diagram two_input_output(operation::Gate gate, std::span<const gate_input> inputs) {
+  unsigned truth_table = 0;  // over the values the arcs deliver, before their inversion
+  for (unsigned a = 0; a < 2; ++a)
+    for (unsigned b = 0; b < 2; ++b)
+      truth_table |= static_cast<unsigned>(output_of(gate, a ^ inputs[0].inverted, b ^ inputs[1].inverted))
+                     << (2 * a + b);
+  return combination(*inputs[0].function, *inputs[1].function, truth_table);
+}
+
+std::vector<count_t> counts_from_output(operation::Gate gate, std::span<const gate_input> inputs,
+                                        const count_t& output_models, const count_t& all) {
+  // x, y: how many assignments make the gate see 1 on input 0 and on input 1.
+  const count_t x = inputs[0].inverted ? count_t(all - *inputs[0].models) : *inputs[0].models;
+  const count_t y = inputs[1].inverted ? count_t(all - *inputs[1].models) : *inputs[1].models;
+  // With z the count of (1, 1), the others are x - z, y - z and all - x - y + z, and the output
+  // counts g(0,0)(all - x - y + z) + g(0,1)(y - z) + g(1,0)(x - z) + g(1,1) z.
+  count_t rest = output_models;
+  rest -= output_of(gate, 0, 0) * count_t(all - x - y);
+  rest -= output_of(gate, 0, 1) * y;
+  rest -= output_of(gate, 1, 0) * x;
+  const count_t both = rest / weight_of_both(gate);
+  return {all - x - y + both, y - both, x - both, both};
+}
 
 std::vector<diagram> output_diagrams(operation::Gate gate, std::span<const gate_input> inputs) {
   const unsigned inverted = inversion_mask(inputs);

@@ -1,13 +1,12 @@
 #include "fullsim/input_order.hpp"
 
 #include <algorithm>
-#include <array>
 #include <numeric>
-#include <span>
 #include <stdexcept>
 #include <utility>
 
 #include "fullsim/phase.hpp"
+#include "operation/depth_first.hpp"
 #include "reach.hpp"
 #include "util/string.hpp"
 
@@ -50,74 +49,34 @@ void fanout_sort(const Circuit& circ, std::vector<nid_t>& order) {
 
 namespace {
 
-// The input indices in the order in which a depth-first walk from the outputs (in position order)
-// first reaches them, following each node's inputs in the order `ports_of(n, ports)` puts them into
-// `ports` (its input count entries); inputs no output reads come last, by index.
+// The input indices in the order in which a walk from the outputs following inputs as `ports_of`
+// puts them first reaches them; inputs no output reads come last, by index.
 template <typename PortOrder>
-std::vector<nid_t> depth_first_walk(const Circuit& circ, PortOrder ports_of) {
-  constexpr std::size_t most_inputs = 3;  // of any gate of the catalogue
-  const nid_t fix_count = circ.fixed_count();
+std::vector<nid_t> inputs_as_reached(const Circuit& circ, const PortOrder& ports_of) {
   std::vector<nid_t> order;
   order.reserve(circ.input_count());
-  std::vector<bool> visited(circ.size(), false);
-  // The pending nodes, each with its inputs' ports in walking order and how many were followed.
-  struct pending {
-    nid_t node;
-    std::array<operation::pos_t, most_inputs> ports;
-    operation::pos_t followed;
-  };
-  std::vector<pending> stack;
-  const auto visit = [&](nid_t n) {
-    visited[n] = true;
-    pending entry{n, {}, 0};
-    ports_of(n, std::span(entry.ports.data(), circ.input_count(n)));
-    stack.push_back(entry);
-  };
-  for (nid_t output = circ.transfer_count(); output < circ.size(); ++output) {
-    visit(output);
-    while (!stack.empty()) {
-      pending& top = stack.back();
-      if (top.followed == circ.input_count(top.node)) {
-        stack.pop_back();
-        continue;
-      }
-      const nid_t source = circ[top.node].get_input(top.ports[top.followed++]).node;
-      if (visited[source]) continue;
-      if (circ.gate(source) == operation::gates::I) order.push_back(source - fix_count);
-      visit(source);
-    }
-  }
+  std::vector<bool> reached(circ.input_count(), false);
+  operation::walk_from_outputs(
+      circ, ports_of,
+      [&](nid_t n) {
+        if (circ.gate(n) != operation::gates::I) return;
+        order.push_back(n - circ.fixed_count());
+        reached[n - circ.fixed_count()] = true;
+      },
+      [](nid_t) {});
   for (nid_t k = 0; k < circ.input_count(); ++k)
-    if (!visited[fix_count + k]) order.push_back(k);
+    if (!reached[k]) order.push_back(k);
   return order;
-}
-
-// The number of logic levels below each node: 0 for constants and inputs, one more than its
-// deepest input for a gate. The circuit must be sorted.
-std::vector<nid_t> depths(const Circuit& circ) {
-  std::vector<nid_t> depth(circ.size(), 0);
-  for (nid_t n = circ.data_count(); n < circ.size(); ++n)
-    for (const auto& [source, port, inverted] : circ[n].inputs())
-      depth[n] = std::max(depth[n], depth[source] + 1);
-  return depth;
 }
 
 }  // namespace
 
 std::vector<nid_t> depth_first_order(const Circuit& circ) {
-  return depth_first_walk(circ, [](nid_t, std::span<operation::pos_t> ports) {
-    std::iota(ports.begin(), ports.end(), operation::pos_t{0});
-  });
+  return inputs_as_reached(circ, operation::in_port_order{});
 }
 
 std::vector<nid_t> deeper_first_order(const Circuit& circ) {
-  const std::vector<nid_t> depth = depths(circ);
-  return depth_first_walk(circ, [&](nid_t n, std::span<operation::pos_t> ports) {
-    std::iota(ports.begin(), ports.end(), operation::pos_t{0});
-    std::stable_sort(ports.begin(), ports.end(), [&](operation::pos_t a, operation::pos_t b) {
-      return depth[circ[n].get_input(a).node] > depth[circ[n].get_input(b).node];
-    });
-  });
+  return inputs_as_reached(circ, operation::deeper_inputs_first(circ));
 }
 
 std::vector<nid_t> breadth_first_order(const Circuit& circ) {

@@ -131,6 +131,9 @@ class Circuit {
   // The rank list of a sorted circuit: 0, data_count(), the first index of every further logic
   // rank (no node reads a node of its own rank), transfer_count(), size().
   std::vector<nid_t> get_ranks() const;
+  // The logic levels below each node of a sorted circuit: 0 for the constant and the inputs, one more
+  // than its deepest input's for every other node.
+  std::vector<nid_t> depths() const;
   // Per section of the rank list `ranks` of a sorted circuit: the arcs read by its nodes plus the
   // distinct signals produced before the section and read after it; section 0 also counts
   // data_count().

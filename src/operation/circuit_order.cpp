@@ -146,6 +146,14 @@ std::vector<nid_t> Circuit::get_ranks() const {
   return ranks;
 }
 
+std::vector<nid_t> Circuit::depths() const {
+  assert_sorted();
+  std::vector<nid_t> depth(size_, 0);
+  for (nid_t n = data_count(); n < size_; ++n)
+    for (const arc_t& arc : nodes_[n].inputs()) depth[n] = std::max(depth[n], depth[arc.node] + 1);
+  return depth;
+}
+
 std::vector<std::uint64_t> Circuit::section_signals(const std::vector<nid_t>& ranks) const {
   assert_sorted();
   if (ranks.size() < 2 || ranks.size() > limits::max_nodes || ranks.back() > size_ ||

@@ -58,6 +58,34 @@ TEST(SymbolicEngine, CountsEqualEvaluatingEveryAssignment) {
   }
 }
 
+// A run whose diagrams outgrow the restart size starts again in the fallback order, once, and
+// counts as if it had started there.
+TEST(SymbolicEngine, StartsAgainInTheFallbackOrderWhenTheDiagramsGrow) {
+  std::mt19937 random(5);
+  for (int round = 0; round < 10; ++round) {
+    const Circuit circuit = circuit_text::parse(reference::random_circuit(random, 6, 30, true));
+    symbolic::input_orders orders{shuffled_inputs(circuit, random), shuffled_inputs(circuit, random)};
+    orders.fallback = shuffled_inputs(circuit, random);
+    orders.restart_nodes = 1;
+    simulation::settings config;
+    config.print_every = 1;
+    std::ostringstream console;
+    std::vector<std::vector<operation::cmb_t>> counts(circuit.transfer_count());
+    symbolic::run(circuit, orders, circuit.get_ranks().size() - 3, config, {}, console,
+                  [&](const symbolic::engine& engine) {
+                    for (nid_t n = 0; n < circuit.transfer_count(); ++n)
+                      for (const count_t& count : engine.counts(n))
+                        counts[n].push_back(count.convert_to<operation::cmb_t>());
+                  });
+    EXPECT_EQ(counts, reference::brute_force(circuit, orders.split)) << "round " << round;
+    const std::string text = console.str();
+    const std::string line = "nodes at gate 1: starting again in the fallback variable order\n";
+    const auto restart = text.find(line);
+    ASSERT_NE(restart, std::string::npos) << text;
+    EXPECT_EQ(text.find("starting again", restart + line.size()), std::string::npos) << "started again twice";
+  }
+}
+
 // A chain of 100 inputs: c1 = AND(x0, x1), c_k = AND(c_{k-1}, x_k), and likewise with XOR. The
 // AND gate c_k sees (1, 1) in 2^(100-k-1) assignments; every XOR gate sees each combination in a
 // quarter of the 2^100.
