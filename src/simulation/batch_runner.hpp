@@ -58,7 +58,8 @@ class batch_runner {
 
   // The per-node tables and counters (phase "building structures").
   void allocate();
-  // The constant, use and sel input tables (phase "building bitsets"); the order holds positions.
+  // The constant, use and sel input tables (phase "building bitsets"; independent patterns draw the
+  // inputs' tables batch by batch instead); the order holds positions.
   void build_tables();
   // Evaluates batch `batch`. A counted batch adds to the totals and returns its unchanged-table
   // count; an uncounted one only brings the tables to the batch. With a `timer`, the time checks
@@ -80,6 +81,8 @@ class batch_runner {
   // Resets last batch's changed flags, sets the constant and var input tables and the sources'
   // flags for a batch with the var input values `values_`, and marks the gates to evaluate.
   void set_sources(std::uint64_t& same_count);
+  // Independent patterns: draws every input's table for batch `batch` and marks every gate.
+  void draw_inputs(std::uint64_t batch);
   void mark_all_gates();
   // Marks the gates the cache does not cover, which every batch evaluates.
   void mark_unkept_gates();

@@ -25,7 +25,8 @@ namespace simulation {
 // values. The inputs, in the given order, split into var inputs (enumerated batch by batch, in
 // Gray-code order by default), use inputs (one bit position per assignment in every value table)
 // and sel inputs (fixed by the worker number). A sampled run draws the var inputs of every batch
-// at random instead (`batch_source`), so that its counts cover a random sample of the assignments.
+// at random instead, or, with independent patterns, every input's whole table (`batch_source`), so
+// that its counts cover a random sample of the assignments; it runs without the cache.
 // A gate whose inputs did not change since the previous batch keeps its tables and counts (the
 // cache), for the gates whose var inputs change least often, as many as `kept_table_budget`
 // allows; without the cache, and for the other gates, a table is released after its last reader.
