@@ -82,7 +82,9 @@ kept_tables engine::choose_kept_tables() const {
 }
 
 std::uint64_t engine::tables_alive() const {
-  if (kept_->all_stored() || kept_->none()) return logic_tables_alive(circuit_, !kept_->none());
+  // Independent patterns draw a table for every var input too (batches share the constant ones).
+  const std::uint64_t drawn = source_.independent() ? split_.var_bits : 0;
+  if (kept_->all_stored() || kept_->none()) return drawn + logic_tables_alive(circuit_, !kept_->none());
   return kept_->stored_tables() + logic_tables_alive(circuit_, false);
 }
 

@@ -81,7 +81,8 @@ class engine {
   // The gates whose tables the cache keeps: those whose var inputs change least often, within
   // `kept_table_budget`.
   kept_tables choose_kept_tables() const;
-  // The most value tables a copy holds at once (see `logic_tables_alive`).
+  // The most value tables a copy holds at once beside the use inputs' (see `logic_tables_alive`),
+  // the var inputs' own tables of independent patterns included.
   std::uint64_t tables_alive() const;
   void print_summary() const;
   void print_group(std::string_view label, std::uint32_t first, std::uint32_t count, std::uint64_t width,

@@ -392,6 +392,32 @@ TEST(Engine, SamplesOfManyVarInputsAndAStoppedSample) {
   }
 }
 
+TEST(Engine, IndependentPatternsCountTheVarInputsTablesInTheMemoryCheck) {
+  // Tables of 2^40 bits fit nowhere; the refusal counts the tables: the var inputs' 60 of their
+  // own with independent patterns, none (they share the constant tables) with batches.
+  std::vector<std::string> lines;
+  for (int k = 0; k < 100; ++k) lines.push_back("i" + std::to_string(k) + " = I");
+  lines.push_back("g = AND( i0_0 , i99_0 )");
+  const Circuit circuit = circuit_text::parse(lines);
+  settings config;
+  config.use_bits = 40;
+  config.print_every = 0;
+  const auto refused_tables = [&](simulation::sample_kind kind) {
+    config.sampling = simulation::sampling{1, 0, 0, kind};
+    try {
+      run(circuit, identity_order(circuit), config);
+    } catch (const simulation::tables_too_large& error) {
+      const std::string text = error.what();
+      const std::size_t open = text.find(" (");
+      return std::stoull(text.substr(open + 2));
+    }
+    ADD_FAILURE() << "tables of 2^40 bits were not refused";
+    return 0ull;
+  };
+  EXPECT_EQ(refused_tables(simulation::sample_kind::independent),
+            refused_tables(simulation::sample_kind::batch) + 60);
+}
+
 TEST(Engine, SampledSplitsRefuseWorkersAndCountsPast64Bits) {
   settings config;
   config.sampling = simulation::sampling{1000, 0, 0};
