@@ -26,7 +26,7 @@ struct simulation_plan {
   const std::vector<std::uint32_t>& order;  // the inputs' node positions: var, use, then sel inputs
   const port_readers& readers;
   const gate_sequence& gates;  // the logic nodes' gates and arcs, in position order
-  const batch_source& source;  // the var input values of every batch
+  const batch_source& source;  // the input values of every batch: var values, or drawn tables
   const kept_tables& kept;     // the gates whose tables the cache keeps (none without it)
 };
 
