@@ -31,15 +31,19 @@ std::uint64_t samples(const std::string& text) {
   return value;
 }
 
-// The sampling choices, when "-samples" is given; "-seed" and "-replicate" mean nothing without it.
+// The sampling choices, when "-samples" is given; "-seed", "-replicate" and "-sampling" mean
+// nothing without it.
 std::optional<simulation::sampling> sampling_settings(const params& args) {
   if (!args.is_set("-samples")) {
-    for (const char* name : {"-seed", "-replicate"})
+    for (const char* name : {"-seed", "-replicate", "-sampling"})
       if (args.is_set(name)) throw util::usage_error(util::string::concat("'", name, "' needs '-samples'."));
     return std::nullopt;
   }
+  const simulation::sample_kind kind = args.get_ref("-sampling") == "batch"
+                                           ? simulation::sample_kind::batch
+                                           : simulation::sample_kind::independent;
   return simulation::sampling{args.get<std::uint64_t>("-samples", samples), args.get<std::uint64_t>("-seed"),
-                              args.get<std::uint32_t>("-replicate")};
+                              args.get<std::uint32_t>("-replicate"), kind};
 }
 
 }  // namespace
@@ -96,7 +100,11 @@ params parse_args(int argc, const char* const* argv) {
         {"enumerate", "bdd"});
   value("-print-every", "10000",
         "batches (-method bdd: gates) between progress lines; 0: no progress or summary");
-  value("-samples", "", "count N batches with random var inputs instead of enumerating them (no cache)");
+  value("-samples", "", "count N batches of random patterns instead of enumerating the inputs (no cache)");
+  value("-sampling", "independent",
+        "how -samples draws a batch: every pattern an independent draw of all inputs, or random var inputs "
+        "with every assignment of the use inputs (batch)",
+        {"independent", "batch"});
   value("-seed", "0", "key of the random batches of -samples");
   value("-replicate", "0", "which independent stream of the seed -samples draws from (0 to 2^32 - 1)");
   return parser.parse(static_cast<std::uint64_t>(argc), argv);
@@ -120,9 +128,6 @@ simulation::settings simulation_settings(const params& args) {
   config.time_predict = args.get<bool>("-predict-time");
   if (args.is_set("-limit-memory")) config.memory_limit = args.get<std::uint64_t>("-limit-memory");
   config.sampling = sampling_settings(args);
-  // Random batches change about half the var inputs at once, which leaves the cache nothing to
-  // skip: it would only cost its comparisons and the memory of every gate's table.
-  if (config.sampling) config.use_cache = false;
   return config;
 }
 

@@ -43,11 +43,12 @@ void batch_runner::build_tables() {
   zero_ = tab_t(split.max_combs);
   shannon_[0] = zero_;
   shannon_[1] = ~zero_;
-  std::vector<tab_t> use_inputs(split.use_bits);
-  tab_t::build_combinations(use_inputs, split.use_bits);
-
   tab_t*** tables = state_.tables();
   if (plan_.circuit.fixed_count() != 0) *tables[0][0] = zero_;
+  // Independent patterns draw every input's table in every batch.
+  if (plan_.source.independent()) return;
+  std::vector<tab_t> use_inputs(split.use_bits);
+  tab_t::build_combinations(use_inputs, split.use_bits);
   const std::vector<std::uint32_t>& order = plan_.order;
   const std::uint32_t use_first = split.var_bits, sel_first = split.var_bits + split.use_bits;
   for (std::uint32_t k = 0; k < split.use_bits; ++k)
@@ -59,9 +60,13 @@ void batch_runner::build_tables() {
 batch_result batch_runner::run(std::uint64_t batch, bool counted, const progress* timer) {
   const operation::Circuit& circuit = plan_.circuit;
   batch_result result;
-  values_.swap(last_values_);
-  plan_.source.var_values(batch, values_);
-  set_sources(result.same_count);
+  if (plan_.source.independent()) {
+    draw_inputs(batch);
+  } else {
+    values_.swap(last_values_);
+    plan_.source.var_values(batch, values_);
+    set_sources(result.same_count);
+  }
   started_ = true;
   last_batch_ = batch;
 
@@ -122,6 +127,17 @@ void batch_runner::set_sources(std::uint64_t& same_count) {
   }
   for (std::uint32_t k = split.var_bits; k < order.size(); ++k) same[order[k]][0] = later;
   if (later) same_count += split.use_bits + split.sel_bits;
+}
+
+void batch_runner::draw_inputs(std::uint64_t batch) {
+  tab_t*** tables = state_.tables();
+  const nid_t first_input = plan_.circuit.fixed_count();
+  for (const std::uint32_t position : plan_.order) {
+    tab_t& table = *tables[position][0];
+    plan_.source.input_words(batch, position - first_input, table.overwrite(plan_.split.max_combs));
+    table.recount();
+  }
+  mark_all_gates();
 }
 
 void batch_runner::mark_all_gates() {

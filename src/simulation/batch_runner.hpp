@@ -26,7 +26,7 @@ struct simulation_plan {
   const std::vector<std::uint32_t>& order;  // the inputs' node positions: var, use, then sel inputs
   const port_readers& readers;
   const gate_sequence& gates;  // the logic nodes' gates and arcs, in position order
-  const batch_source& source;  // the var input values of every batch
+  const batch_source& source;  // the input values of every batch: var values, or drawn tables
   const kept_tables& kept;     // the gates whose tables the cache keeps (none without it)
 };
 
@@ -58,7 +58,8 @@ class batch_runner {
 
   // The per-node tables and counters (phase "building structures").
   void allocate();
-  // The constant, use and sel input tables (phase "building bitsets"); the order holds positions.
+  // The constant, use and sel input tables (phase "building bitsets"; independent patterns draw the
+  // inputs' tables batch by batch instead); the order holds positions.
   void build_tables();
   // Evaluates batch `batch`. A counted batch adds to the totals and returns its unchanged-table
   // count; an uncounted one only brings the tables to the batch. With a `timer`, the time checks
@@ -80,6 +81,8 @@ class batch_runner {
   // Resets last batch's changed flags, sets the constant and var input tables and the sources'
   // flags for a batch with the var input values `values_`, and marks the gates to evaluate.
   void set_sources(std::uint64_t& same_count);
+  // Independent patterns: draws every input's table for batch `batch` and marks every gate.
+  void draw_inputs(std::uint64_t batch);
   void mark_all_gates();
   // Marks the gates the cache does not cover, which every batch evaluates.
   void mark_unkept_gates();

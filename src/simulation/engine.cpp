@@ -50,6 +50,10 @@ engine::engine(const operation::Circuit& circuit, std::vector<std::uint32_t> ord
       source_(config, split_),
       copies_allowed_(static_cast<std::uint64_t>(omp_get_max_threads())),
       progress_(config, split_.max_batch, out) {
+  // Random batches change about half the var inputs at once, and independent patterns every
+  // input's table, which leaves the cache nothing to skip: it would only cost its comparisons and
+  // the memory of every gate's table (and it follows changes of the var inputs only).
+  if (config_.sampling) config_.use_cache = false;
   outcome_.max_batch = split_.max_batch;
   outcome_.max_gates = circuit.logic_count();
   outcome_.sampled = source_.sampled();
@@ -78,7 +82,9 @@ kept_tables engine::choose_kept_tables() const {
 }
 
 std::uint64_t engine::tables_alive() const {
-  if (kept_->all_stored() || kept_->none()) return logic_tables_alive(circuit_, !kept_->none());
+  // Independent patterns draw a table for every var input too (batches share the constant ones).
+  const std::uint64_t drawn = source_.independent() ? split_.var_bits : 0;
+  if (kept_->all_stored() || kept_->none()) return drawn + logic_tables_alive(circuit_, !kept_->none());
   return kept_->stored_tables() + logic_tables_alive(circuit_, false);
 }
 
@@ -90,8 +96,8 @@ void engine::print_summary() const {
   out_ << '\n';
   if (config_.sampling)
     out_ << "samples = " << config_.sampling->samples << " of 2^" << split_.use_bits
-         << " patterns, seed = " << config_.sampling->seed << ", replicate = " << config_.sampling->replicate
-         << '\n';
+         << (source_.independent() ? " independent patterns" : " patterns")
+         << ", seed = " << config_.sampling->seed << ", replicate = " << config_.sampling->replicate << '\n';
   out_ << '\n';
   const auto [var_bits, use_bits, sel_bits, max_combs, max_batch] = split_;
   const std::uint64_t width = decimal_digits(std::max({var_bits, use_bits, sel_bits}));

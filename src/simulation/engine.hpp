@@ -25,7 +25,8 @@ namespace simulation {
 // values. The inputs, in the given order, split into var inputs (enumerated batch by batch, in
 // Gray-code order by default), use inputs (one bit position per assignment in every value table)
 // and sel inputs (fixed by the worker number). A sampled run draws the var inputs of every batch
-// at random instead (`batch_source`), so that its counts cover a random sample of the assignments.
+// at random instead, or, with independent patterns, every input's whole table (`batch_source`), so
+// that its counts cover a random sample of the assignments; it runs without the cache.
 // A gate whose inputs did not change since the previous batch keeps its tables and counts (the
 // cache), for the gates whose var inputs change least often, as many as `kept_table_budget`
 // allows; without the cache, and for the other gates, a table is released after its last reader.
@@ -80,7 +81,8 @@ class engine {
   // The gates whose tables the cache keeps: those whose var inputs change least often, within
   // `kept_table_budget`.
   kept_tables choose_kept_tables() const;
-  // The most value tables a copy holds at once (see `logic_tables_alive`).
+  // The most value tables a copy holds at once beside the use inputs' (see `logic_tables_alive`),
+  // the var inputs' own tables of independent patterns included.
   std::uint64_t tables_alive() const;
   void print_summary() const;
   void print_group(std::string_view label, std::uint32_t first, std::uint32_t count, std::uint64_t width,

@@ -23,10 +23,11 @@ struct input_split {
 // when the worker number is not below 2^sel_bits.
 std::uint32_t worker_sel_bits(operation::nid_t inp_count, const settings& config);
 
-// Use bits of a sampled run without "-use-bits". The patterns of a batch share the drawn var
-// inputs, so they tell less than as many independent draws; smaller batches give more information
-// per pattern but cost more per pattern. 2^12-bit tables (512 bytes) balance the two on arithmetic
-// circuits (bench/fullsim_sample).
+// Use bits of a sampled run without "-use-bits". Sampling batches, the patterns of a batch share
+// the drawn var inputs, so they tell less than as many independent draws; smaller batches give
+// more information per pattern but cost more per pattern. 2^12-bit tables (512 bytes) balance the
+// two on arithmetic circuits (bench/fullsim_sample). Independent patterns tell as much in any batch
+// size, which then sets only the cost per pattern and the granularity of a sample.
 inline constexpr std::uint32_t default_sample_use_bits = 12;
 
 // The split of `inp_count` inputs under the settings. A sampled run has no sel bits, use bits

@@ -6,11 +6,18 @@
 
 namespace simulation {
 
+// How a sampled run draws the patterns of a batch ("-sampling").
+enum class sample_kind {
+  independent,  // every pattern is an independent draw of every input
+  batch,        // a batch draws the var inputs; its patterns enumerate the use inputs
+};
+
 // A sampled run: random batches instead of the enumeration of the var inputs.
 struct sampling {
-  std::uint64_t samples = 1;    // "-samples": the number of batches
-  std::uint64_t seed = 0;       // "-seed": the key of the random stream
-  std::uint32_t replicate = 0;  // "-replicate": which of the seed's independent streams
+  std::uint64_t samples = 1;                    // "-samples": the number of batches
+  std::uint64_t seed = 0;                       // "-seed": the key of the random stream
+  std::uint32_t replicate = 0;                  // "-replicate": which of the seed's independent streams
+  sample_kind kind = sample_kind::independent;  // "-sampling"
 };
 
 // The choices of one simulation run, as the command line gives them.
@@ -22,9 +29,9 @@ struct settings {
   // With the cache, what one copy's kept tables may take at least (`kept_table_budget`): about
   // what a core's caches and its share of the last level hold.
   std::uint64_t cache_bytes = std::uint64_t{4} << 20;
-  bool use_gray_code = true;              // enumerate batches in Gray-code order ("-no-gray-code")
-  bool watch_changes = true;              // compare new tables with the old ones ("-no-watch-changes")
-  std::uint64_t print_every = 10000;      // progress line period in batches; 0 prints no progress
+  bool use_gray_code = true;          // enumerate batches in Gray-code order ("-no-gray-code")
+  bool watch_changes = true;          // compare new tables with the old ones ("-no-watch-changes")
+  std::uint64_t print_every = 10000;  // progress line period in batches; 0 prints no progress
   double time_limit = std::numeric_limits<double>::infinity();  // "-limit-time", seconds
   bool time_predict = false;                                    // "-predict-time"
   std::optional<std::uint64_t> memory_limit;                    // "-limit-memory", bytes

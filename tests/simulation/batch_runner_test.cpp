@@ -5,6 +5,8 @@
 #include <memory>
 #include <numeric>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "../operation/circuit_text.hpp"
@@ -27,16 +29,17 @@ std::vector<std::uint32_t> index_order(const Circuit& circuit) {
 
 // One circuit's plan, inputs in index order; with the cache it keeps up to `kept_budget` tables.
 struct plan_parts {
-  plan_parts(const Circuit& circuit, const simulation::settings& settings, std::uint64_t kept_budget = keep_all)
+  plan_parts(const Circuit& circuit, const simulation::settings& settings,
+             std::uint64_t kept_budget = keep_all)
       : config(settings),
         split(simulation::split_inputs(circuit.input_count(), config)),
         order(index_order(circuit)),
         readers(circuit),
         gates(circuit),
         source(config, split),
-        kept(config.use_cache
-                 ? simulation::kept_tables(circuit, readers, std::span(order).first(split.var_bits), kept_budget)
-                 : simulation::kept_tables(circuit)),
+        kept(config.use_cache ? simulation::kept_tables(circuit, readers,
+                                                        std::span(order).first(split.var_bits), kept_budget)
+                              : simulation::kept_tables(circuit)),
         plan{circuit, split, config, order, readers, gates, source, kept} {}
   simulation::settings config;
   simulation::input_split split;
@@ -100,8 +103,9 @@ TEST(BatchRunner, ChunksInAnyOrderAddUpToTheBatchesInOrder) {
       config.watch_changes = switches & 2;
       for (const std::uint64_t budget : {keep_all, std::uint64_t{12}, std::uint64_t{0}}) {
         const plan_parts parts(circuit, config, budget);
-        const std::string where = "round " + std::to_string(round) + ", switches " + std::to_string(switches) +
-                                  ", kept " + std::to_string(parts.kept.kept_gates());
+        const std::string where = "round " + std::to_string(round) + ", switches " +
+                                  std::to_string(switches) + ", kept " +
+                                  std::to_string(parts.kept.kept_gates());
         const totals in_order = run_copies(circuit, parts, {{{0, 32}}});
         ASSERT_EQ(in_order.counts, expected) << where;
         // Batch 0 goes first to a copy that has run nothing, as the first chunk taken does; the
@@ -129,7 +133,8 @@ TEST(BatchRunner, GatesWithoutVarInputsAreCountedInEveryBatchFromTheirFirst) {
     config.use_bits = 4;  // 16 batches
     for (const std::uint64_t budget : {keep_all, std::uint64_t{15}, std::uint64_t{0}}) {
       const plan_parts parts(circuit, config, budget);
-      EXPECT_EQ(run_copies(circuit, parts, {{{0, 16}}}).counts, expected) << "round " << round << ", budget " << budget;
+      EXPECT_EQ(run_copies(circuit, parts, {{{0, 16}}}).counts, expected)
+          << "round " << round << ", budget " << budget;
       EXPECT_EQ(run_copies(circuit, parts, {{{0, 5}, {11, 16}}, {{5, 11}}}).counts, expected)
           << "round " << round << ", budget " << budget;
     }
@@ -140,10 +145,9 @@ TEST(BatchRunner, AGateThatTakesOverDroppedStorageDoesNotFindItsValuesUnchanged)
   // g0 depends on no var input and only g1 reads it, so its storage is dropped after g1 and could
   // serve g2, which computes the same values: g2 must still count as changed in its first batch,
   // or g3 would skip its evaluation and count nothing.
-  const Circuit circuit = circuit_text::parse({"v = I", "a = I", "b = I", "g0 = AND( a_0 , b_0 )",
-                                               "g1 = OR( g0_0 , b_0 )", "g2 = AND( a_0 , b_0 )",
-                                               "g3 = XOR( g2_0 , ~g2_0 )", "g4 = AND( v_0 , g3_0 )",
-                                               "o-0 = O( g1_0 )", "o-1 = O( g4_0 )"});
+  const Circuit circuit = circuit_text::parse(
+      {"v = I", "a = I", "b = I", "g0 = AND( a_0 , b_0 )", "g1 = OR( g0_0 , b_0 )", "g2 = AND( a_0 , b_0 )",
+       "g3 = XOR( g2_0 , ~g2_0 )", "g4 = AND( v_0 , g3_0 )", "o-0 = O( g1_0 )", "o-1 = O( g4_0 )"});
   std::vector<std::uint32_t> order(circuit.input_count());
   std::iota(order.begin(), order.end(), 0);
   simulation::settings config;
@@ -172,7 +176,8 @@ TEST(BatchRunner, UnchangedTablesWithoutComparisonDoNotDependOnWhichTablesAreKep
       EXPECT_EQ(run_copies(circuit, plan_parts(circuit, config, budget), {{{0, 32}}}).same_count, all)
           << "round " << round << ", budget " << budget;
       config.watch_changes = true;
-      const std::uint64_t partial = run_copies(circuit, plan_parts(circuit, config, budget), {{{0, 32}}}).same_count;
+      const std::uint64_t partial =
+          run_copies(circuit, plan_parts(circuit, config, budget), {{{0, 32}}}).same_count;
       EXPECT_GE(partial, all) << "round " << round << ", budget " << budget;
       EXPECT_LE(partial, compared) << "round " << round << ", budget " << budget;
     }
@@ -184,16 +189,23 @@ TEST(BatchRunner, SampledChunksOnAnyCopyAddUpToTheSampleInOrder) {
   std::mt19937 random(5);
   for (int round = 0; round < 6; ++round) {
     const Circuit circuit = circuit_text::parse(reference::random_circuit(random, 12, 40, round % 2 == 0));
-    for (const bool cache : {false, true}) {
+    // Batches of random var inputs with and without the cache, and independent patterns (which
+    // run without it).
+    using simulation::sample_kind;
+    for (const auto& [cache, kind] :
+         {std::pair{false, sample_kind::batch}, std::pair{true, sample_kind::batch},
+          std::pair{false, sample_kind::independent}}) {
       simulation::settings config;
       config.use_bits = 2;
       config.use_cache = cache;
-      config.sampling = simulation::sampling{32, 9, static_cast<std::uint32_t>(round)};
+      config.sampling = simulation::sampling{32, 9, static_cast<std::uint32_t>(round), kind};
       const plan_parts parts(circuit, config);
       const totals in_order = run_copies(circuit, parts, {{{0, 32}}});
       const totals scrambled = run_copies(circuit, parts, {{{0, 3}, {20, 32}}, {{3, 20}}});
-      EXPECT_EQ(scrambled.counts, in_order.counts) << "round " << round << ", cache " << cache;
-      EXPECT_EQ(scrambled.same_count, in_order.same_count) << "round " << round << ", cache " << cache;
+      const std::string label = "round " + std::to_string(round) + ", cache " + std::to_string(cache) +
+                                ", independent " + std::to_string(kind == sample_kind::independent);
+      EXPECT_EQ(scrambled.counts, in_order.counts) << label;
+      EXPECT_EQ(scrambled.same_count, in_order.same_count) << label;
     }
   }
 }

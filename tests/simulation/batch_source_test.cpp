@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <vector>
 
 #include "util/philox.hpp"
@@ -17,10 +20,21 @@ std::vector<std::uint64_t> values_of(const batch_source& source, std::uint64_t b
   return values;
 }
 
-settings sampled(std::uint64_t seed, std::uint32_t replicate) {
+settings sampled(std::uint64_t seed, std::uint32_t replicate,
+                 simulation::sample_kind kind = simulation::sample_kind::batch) {
   settings config;
-  config.sampling = simulation::sampling{1000, seed, replicate};
+  config.sampling = simulation::sampling{1000, seed, replicate, kind};
   return config;
+}
+
+std::uint64_t word_of(const std::array<std::uint32_t, 4>& block, int j) {
+  return std::uint64_t{block[2 * j + 1]} << 32 | block[2 * j];
+}
+
+std::vector<std::uint64_t> table_of(const batch_source& source, std::uint64_t batch, std::uint32_t input) {
+  std::vector<std::uint64_t> words(source.table_words());
+  source.input_words(batch, input, words);
+  return words;
 }
 
 }  // namespace
@@ -64,4 +78,53 @@ TEST(BatchSource, EverySampledInputIsOneHalfOfTheTime) {
   }
   // 4000 fair coins: a standard deviation of about 32; 5 of them around 2000.
   for (int i = 0; i < 70; ++i) EXPECT_NEAR(ones[i], 2000, 160) << "var input " << i;
+}
+
+TEST(BatchSource, IndependentTablesAreBlocksOfOnePatternStreamPerInput) {
+  const auto independent = simulation::sample_kind::independent;
+  const simulation::input_split split{20, 8, 0, 256, 1000};  // 4 words, 2 blocks per table
+  const batch_source source(sampled(0x123456789a, 7, independent), split);
+  ASSERT_TRUE(source.independent());
+  EXPECT_EQ(source.words(), 0u) << "no var values";
+  ASSERT_EQ(source.table_words(), 4u);
+  const std::uint64_t batch = (std::uint64_t{1} << 31) + 5;  // block 2 * batch passes 2^32
+  const std::uint64_t block = 2 * batch;
+  const auto first = util::philox4x32({static_cast<std::uint32_t>(block), 1, 3, 7}, {0x3456789a, 0x12});
+  const auto second = util::philox4x32({static_cast<std::uint32_t>(block + 1), 1, 3, 7}, {0x3456789a, 0x12});
+  EXPECT_EQ(table_of(source, batch, 3), (std::vector<std::uint64_t>{word_of(first, 0), word_of(first, 1),
+                                                                    word_of(second, 0), word_of(second, 1)}));
+  EXPECT_NE(table_of(source, batch, 4), table_of(source, batch, 3));
+  EXPECT_NE(table_of(batch_source(sampled(0x123456789a, 8, independent), split), batch, 3),
+            table_of(source, batch, 3));
+
+  // From 2^7 bits on the patterns are one stream: 2 batches of 2^8 are 1 of 2^9.
+  const batch_source larger(sampled(0x123456789a, 7, independent), {20, 9, 0, 512, 1000});
+  std::vector<std::uint64_t> two = table_of(source, 6, 3);
+  const std::vector<std::uint64_t> next = table_of(source, 7, 3);
+  two.insert(two.end(), next.begin(), next.end());
+  EXPECT_EQ(table_of(larger, 3, 3), two);
+
+  // A table of fewer than 64 bits keeps the low bits of block `batch`.
+  const batch_source small(sampled(0, 2, independent), {25, 3, 0, 8, 1000});
+  ASSERT_EQ(small.table_words(), 1u);
+  EXPECT_EQ(table_of(small, 9, 1)[0], util::philox4x32({9, 0, 1, 2}, {0, 0})[0] & 0xffu);
+}
+
+TEST(BatchSource, IndependentPatternsAreFairAndUnrelatedAcrossInputs) {
+  const batch_source source(sampled(3, 0, simulation::sample_kind::independent), {30, 12, 0, 4096, 100});
+  // 100 batches of 4096 patterns: a standard deviation of 320 in the ones of an input and in the
+  // agreements of two.
+  for (std::uint32_t input = 0; input < 4; ++input) {
+    std::int64_t ones = 0, agreements = 0;
+    for (std::uint64_t batch = 0; batch < 100; ++batch) {
+      const std::vector<std::uint64_t> mine = table_of(source, batch, input),
+                                       other = table_of(source, batch, input + 1);
+      for (std::size_t w = 0; w < mine.size(); ++w) {
+        ones += std::popcount(mine[w]);
+        agreements += std::popcount(~(mine[w] ^ other[w]));
+      }
+    }
+    EXPECT_NEAR(ones, 204800, 1600) << "input " << input;
+    EXPECT_NEAR(agreements, 204800, 1600) << "inputs " << input << " and " << input + 1;
+  }
 }

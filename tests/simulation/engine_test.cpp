@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
+#include <algorithm>
 #include <numeric>
 #include <random>
 #include <regex>
@@ -301,7 +302,7 @@ TEST(Engine, SampledCountsAreThoseOfTheDrawnAssignments) {
     settings config;
     config.use_bits = 3;
     config.print_every = 0;
-    config.sampling = simulation::sampling{20, 100u + round, 2};
+    config.sampling = simulation::sampling{20, 100u + round, 2, simulation::sample_kind::batch};
     const run_result result = run(circuit, identity_order(circuit), config);
     EXPECT_EQ(result.outcome.batch_iter, 20u);
     const simulation::batch_source source(config, simulation::split_inputs(8, config));
@@ -319,6 +320,41 @@ TEST(Engine, SampledCountsAreThoseOfTheDrawnAssignments) {
   }
 }
 
+TEST(Engine, IndependentPatternsCountTheDrawnTablesInAnyInputOrder) {
+  // Pattern j of a batch sets every input to bit j of its drawn table: the reference counts that
+  // one assignment, all inputs held like sel inputs.
+  std::mt19937 random(11);
+  for (int round = 0; round < 4; ++round) {
+    const Circuit circuit = circuit_text::parse(reference::random_circuit(random, 8, 40, round % 2 == 0));
+    settings config;
+    config.use_bits = round == 3 ? 7 : 3;  // 2^7 bits: a table of two words, one block
+    config.print_every = 0;
+    config.sampling = simulation::sampling{12, 40u + round, 1};
+    const run_result result = run(circuit, identity_order(circuit), config);
+    const simulation::batch_source source(config, simulation::split_inputs(8, config));
+    ASSERT_TRUE(source.independent());
+    std::vector<std::vector<cmb_t>> expected = reference::brute_force(circuit, identity_order(circuit), 8, 0);
+    for (auto& counts : expected) std::fill(counts.begin(), counts.end(), 0);
+    for (std::uint64_t batch = 0; batch < 12; ++batch) {
+      std::vector<std::vector<std::uint64_t>> tables(8, std::vector<std::uint64_t>(source.table_words()));
+      for (std::uint32_t input = 0; input < 8; ++input) source.input_words(batch, input, tables[input]);
+      for (std::uint64_t j = 0; j < (std::uint64_t{1} << *config.use_bits); ++j) {
+        std::uint64_t assignment = 0;
+        for (std::uint32_t input = 0; input < 8; ++input)
+          assignment |= (tables[input][j / 64] >> (j % 64) & 1) << input;
+        const auto counts = reference::brute_force(circuit, identity_order(circuit), 8, assignment);
+        for (std::size_t n = 0; n < counts.size(); ++n)
+          for (std::size_t i = 0; i < counts[n].size(); ++i) expected[n][i] += counts[n][i];
+      }
+    }
+    EXPECT_EQ(result.counts, expected) << "round " << round;
+    std::vector<std::uint32_t> reversed = identity_order(circuit);
+    std::reverse(reversed.begin(), reversed.end());
+    EXPECT_EQ(run(circuit, reversed, config).counts, expected)
+        << "round " << round << ": another input order";
+  }
+}
+
 TEST(Engine, SamplesOfManyVarInputsAndAStoppedSample) {
   std::vector<std::string> lines;
   for (int k = 0; k < 100; ++k) lines.push_back("i" + std::to_string(k) + " = I");
@@ -328,7 +364,7 @@ TEST(Engine, SamplesOfManyVarInputsAndAStoppedSample) {
   settings config;
   config.use_bits = 1;  // 99 var inputs
   config.print_every = 0;
-  config.sampling = simulation::sampling{500, 0, 0};
+  config.sampling = simulation::sampling{500, 0, 0, simulation::sample_kind::batch};
   const run_result result = run(circuit, identity_order(circuit), config);
   // i99 is the use input; g sees (i0, i99) with i0 drawn: half of the 1000 patterns each way.
   EXPECT_EQ(result.counts[100][0] + result.counts[100][2], 500u);
@@ -338,12 +374,48 @@ TEST(Engine, SamplesOfManyVarInputsAndAStoppedSample) {
             1000u);
   EXPECT_NE(result.console.find("samples = 500 of 2^1 patterns, seed = 0, replicate = 0\n"),
             std::string::npos);
+  config.sampling->kind = simulation::sample_kind::independent;
+  const run_result independent = run(circuit, identity_order(circuit), config);
+  EXPECT_NE(independent.console.find("samples = 500 of 2^1 independent patterns, seed = 0, replicate = 0\n"),
+            std::string::npos);
+  EXPECT_NEAR(double(independent.counts[100][1]), 250, 50) << "i0 and i99 drawn alike";
+  EXPECT_NEAR(double(independent.counts[100][2]), 250, 50);
+  config.sampling->kind = simulation::sample_kind::batch;
 
   // A stopped sample keeps whole batches only: here none, though g was evaluated.
   config.time_limit = 0;
-  const run_result stopped = run(circuit, identity_order(circuit), config);
-  EXPECT_TRUE(stopped.outcome.out_of_time);
-  EXPECT_EQ(stopped.counts[100], (std::vector<cmb_t>{0, 0, 0, 0}));
+  for (const auto kind : {simulation::sample_kind::batch, simulation::sample_kind::independent}) {
+    config.sampling->kind = kind;
+    const run_result stopped = run(circuit, identity_order(circuit), config);
+    EXPECT_TRUE(stopped.outcome.out_of_time);
+    EXPECT_EQ(stopped.counts[100], (std::vector<cmb_t>{0, 0, 0, 0}));
+  }
+}
+
+TEST(Engine, IndependentPatternsCountTheVarInputsTablesInTheMemoryCheck) {
+  // Tables of 2^40 bits fit nowhere; the refusal counts the tables: the var inputs' 60 of their
+  // own with independent patterns, none (they share the constant tables) with batches.
+  std::vector<std::string> lines;
+  for (int k = 0; k < 100; ++k) lines.push_back("i" + std::to_string(k) + " = I");
+  lines.push_back("g = AND( i0_0 , i99_0 )");
+  const Circuit circuit = circuit_text::parse(lines);
+  settings config;
+  config.use_bits = 40;
+  config.print_every = 0;
+  const auto refused_tables = [&](simulation::sample_kind kind) {
+    config.sampling = simulation::sampling{1, 0, 0, kind};
+    try {
+      run(circuit, identity_order(circuit), config);
+    } catch (const simulation::tables_too_large& error) {
+      const std::string text = error.what();
+      const std::size_t open = text.find(" (");
+      return std::stoull(text.substr(open + 2));
+    }
+    ADD_FAILURE() << "tables of 2^40 bits were not refused";
+    return 0ull;
+  };
+  EXPECT_EQ(refused_tables(simulation::sample_kind::independent),
+            refused_tables(simulation::sample_kind::batch) + 60);
 }
 
 TEST(Engine, SampledSplitsRefuseWorkersAndCountsPast64Bits) {

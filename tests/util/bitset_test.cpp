@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <new>
 #include <random>
+#include <span>
 #include <vector>
 
 #include "util/bitset/base.hpp"
@@ -200,6 +202,32 @@ TEST(Bitset, ResultReusesOnlyARecordItSolelyOwns) {
   EXPECT_EQ(bits_of(x), combine({old_x, bits_of(~b)}, or_f));
   EXPECT_EQ(x.popcount(), ones(bits_of(x)));
   EXPECT_EQ(x.data(1) >> 1, 0U);
+}
+
+TEST(Bitset, OverwriteWritesOnlyARecordItSolelyOwns) {
+  std::mt19937_64 random(8);
+  bitset table = random_table(130, random);
+  table.flip();
+  const bck_t* own = table.words();
+  std::span<bck_t> words = table.overwrite(130);
+  EXPECT_EQ(words.data(), own);
+  ASSERT_EQ(words.size(), 3u);
+  words[0] = ~bck_t{0};
+  words[1] = 1;
+  words[2] = 2;
+  table.recount();
+  EXPECT_FALSE(table.inverted());
+  EXPECT_EQ(table.popcount(), 66u);
+  // A record another handle shares, or of another size, is left alone: a new one takes the words.
+  const bitset keep = table, kept = table.copy();
+  words = table.overwrite(130);
+  EXPECT_NE(words.data(), own);
+  std::fill(words.begin(), words.end(), 0);
+  table.recount();
+  EXPECT_TRUE(keep == kept);
+  EXPECT_EQ(table.popcount(), 0u);
+  EXPECT_EQ(table.overwrite(64).size(), 1u);
+  EXPECT_EQ(table.size(), 64u);
 }
 
 // out = op(a, b, c) through the operation's form that reports whether out's value changed.

@@ -130,6 +130,12 @@ bitset bitset::from_words(siz_t size, std::span<const bck_t> words) {
   return result;
 }
 
+std::span<bck_t> bitset::overwrite(siz_t size) {
+  if (impl_ == nullptr || impl_->size_ != size || !sole_owner()) *this = bitset(size, false);
+  inverted_ = 0;
+  return {impl_->data_, buckets()};
+}
+
 void bitset::drop_record() {
   if (impl_->ref_.fetch_sub(1, std::memory_order_acq_rel) == 1) free_record(impl_);
 }

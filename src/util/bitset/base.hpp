@@ -40,6 +40,13 @@ class bitset {
   // are dropped.
   static bitset from_words(siz_t size, std::span<const bck_t> words);
 
+  // The words of a new value of `size` bits (at least 1), to be written by the caller: this
+  // handle's record when it solely owns one of that size, else a new one; the mask is cleared.
+  // Call `recount` once they are written.
+  std::span<bck_t> overwrite(siz_t size);
+  // Caches the count of the stored words after `overwrite` (bits past the size must be 0).
+  void recount() { impl_->popcount_ = popcount_range(impl_->data_, impl_->data_ + buckets()); }
+
   // Copies share the record; moves take it over.
   bitset(const bitset& other) { copy_from(other); }
   bitset(bitset&& other) noexcept { move_from(other); }

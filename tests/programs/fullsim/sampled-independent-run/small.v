@@ -1,0 +1,1 @@
+../netlists/small.v
