@@ -6,7 +6,8 @@ majority forms, with inversion marks ("~", "~~", "~ ~"), operands in parentheses
 Verilog has no double inversion "~~a" (an operator's operand is a primary), so the same netlist is
 also written for iverilog with every inversion mark after the first in parentheses: "~(~(a))".
 
-usage: random_netlist.py SEED INPUTS GATES OUT.v IVERILOG_OUT.v
+usage: random_netlist.py SEED INPUTS GATES OUT.v IVERILOG_OUT.v [distinct]
+  distinct: the majorities' operands are three distinct signals, each written the same way
 """
 import random
 import re
@@ -17,6 +18,7 @@ CONSTANTS = ["0", "1", "1'b0", "1'b1"]
 
 def main():
     seed, inputs, gates = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3])
+    distinct = sys.argv[6:] == ["distinct"]
     rng = random.Random(seed)
     names = [f"a{i}" for i in range(inputs)]
     wires = [f"n{i}" for i in range(gates)]
@@ -28,9 +30,11 @@ def main():
         return rng.choice([f"{mark}{name}", f"{mark}({name})"]) if rng.random() < 0.2 else f"{mark}{name}"
 
     def majority(available):
-        # Three operands, of which some may be the same text or a constant.
-        a, b = operand(available), operand(available)
-        c = rng.choice([a, b, operand(available), operand(available)])
+        if distinct and len(set(available)) >= 3:
+            a, b, c = [rng.choice(["", "~"]) + name for name in rng.sample(available, 3)]
+        else:  # three operands, of which some may be the same text or a constant
+            a, b = operand(available), operand(available)
+            c = rng.choice([a, b, operand(available), operand(available)])
         if rng.random() < 0.5:
             return f"({a} & {b}) | ({a} & {c}) | ({b} & {c})"
         return f"({a} & {b}) | ({c} & ({a} | {b}))"
