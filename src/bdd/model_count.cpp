@@ -4,7 +4,7 @@ namespace symbolic {
 
 std::uint32_t model_counter::level_of(int root) const {
   if (root == diagram::false_root || root == diagram::true_root) return variables_;
-  return diagram_session::level(node_of(root).var);
+  return diagram_session::level(variable_of(root));
 }
 
 count_t model_counter::count(const diagram& f) {
