@@ -17,7 +17,7 @@ void simulate(benchmark::State& state, const aig::graph& graph) {
   const operation::Circuit circuit = graph.circuit();
   std::vector<std::uint32_t> order(circuit.input_count());
   std::iota(order.begin(), order.end(), 0);
-  simulation::settings config;
+  counting::settings config;
   config.use_bits = static_cast<std::uint32_t>(state.range(0));
   config.use_cache = state.range(1) != 0;
   config.print_every = 0;

@@ -7,11 +7,11 @@
 #include <sstream>
 #include <string>
 
+#include "counting/input_split.hpp"
 #include "fullsim/command_line.hpp"
 #include "fullsim/size_limits.hpp"
 #include "operation/circuit.hpp"
 #include "operation/read/read.hpp"
-#include "simulation/input_split.hpp"
 #include "support/arguments.hpp"
 #include "support/failure.hpp"
 #include "support/scratch_file.hpp"
@@ -34,9 +34,9 @@ const operation::Circuit& small_circuit() {
 
 // Fails unless a split of `inputs` inputs that was accepted covers them all in countable parts
 // and gives the worker a share of its own.
-void check_split(operation::nid_t inputs, const simulation::settings& config) {
+void check_split(operation::nid_t inputs, const counting::settings& config) {
   try {
-    const simulation::input_split split = simulation::split_inputs(inputs, config);
+    const counting::input_split split = counting::split_inputs(inputs, config);
     fuzz::check(std::uint64_t{split.sel_bits} + split.use_bits + split.var_bits == inputs, "split of ",
                 inputs, " inputs does not add up");
     fuzz::check(split.use_bits < 64 && split.var_bits < 64, "split of ", inputs, " inputs overflows");
@@ -47,7 +47,7 @@ void check_split(operation::nid_t inputs, const simulation::settings& config) {
 }
 
 void read_values(const util::argparse::params& args) {
-  const simulation::settings config = fullsim::simulation_settings(args);
+  const counting::settings config = fullsim::counting_settings(args);
   std::ostringstream refusal;
   (void)fullsim::within_size_limits(args, small_circuit(), refusal);
   for (const operation::nid_t inputs : {0u, 1u, 5u, 63u, 64u, 127u, 200u, 4294967295u})

@@ -7,16 +7,13 @@
 #include <string_view>
 #include <vector>
 
-#include "bdd/engine.hpp"
+#include "counting/count.hpp"
 #include "fullsim/command_line.hpp"
-#include "fullsim/input_order.hpp"
 #include "fullsim/phase.hpp"
 #include "fullsim/size_limits.hpp"
 #include "fullsim/statistics.hpp"
-#include "fullsim/use_bits.hpp"
 #include "operation/read/read.hpp"
 #include "operation/read/topological_sort.hpp"
-#include "simulation/engine.hpp"
 #include "util/argparse/base.hpp"
 #include "util/entry.hpp"
 #include "util/error.hpp"
@@ -51,37 +48,13 @@ void sort_circuit(operation::Circuit& circ) {
   sorting.end();
 }
 
-// The simulation's result files that were asked for.
-simulation::result_files result_files(const params& args) {
+// The result files that were asked for.
+counting::result_files result_files(const params& args) {
   const auto path = [&](const std::string& name) {
     return args.is_set(name) ? std::optional(args.get<fs::path>(name)) : std::nullopt;
   };
   return {path("-o"),         path("-save-status"), path("-save-progress"),
           path("-save-time"), path("-save-memory"), path("-save-same")};
-}
-
-// Runs the simulation phases, from "building structures" to "freeing memory", and writes the
-// simulation's result files. `order` holds input indices, var inputs first.
-void simulate(const params& args, const operation::Circuit& circ, const std::vector<nid_t>& ranks,
-              std::vector<nid_t> order, const simulation::settings& config) {
-  simulation::run(circ, std::move(order), fullsim::level_count(ranks), config, result_files(args));
-}
-
-// Counts with decision diagrams, from "building structures" to "freeing memory", and writes the
-// result files. The sel inputs come from "-input-sort" (by default "reach"), as in the enumeration,
-// so that both methods' workers share the input space alike; the diagrams' variables follow
-// "-input-sort" when it is given, else the breadth-first order from the outputs (best for words
-// that meet bit by bit), with the deeper-first order (best for control logic and trees of adders)
-// to start again in when the diagrams grow large.
-void count_symbolically(const params& args, const operation::Circuit& circ, const std::vector<nid_t>& ranks,
-                        const simulation::settings& config) {
-  symbolic::input_orders orders;
-  const bool sort_given = args.is_set("-input-sort");
-  if (config.sel_bits != 0 || sort_given)
-    orders.split = fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort"));
-  orders.variables = sort_given ? orders.split : fullsim::breadth_first_order(circ);
-  if (!sort_given) orders.fallback = fullsim::deeper_first_order(circ);
-  symbolic::run(circ, std::move(orders), fullsim::level_count(ranks), config, result_files(args));
 }
 
 // The name of the phase that spans the whole run, chosen from the command line before it is parsed
@@ -108,33 +81,13 @@ int main(int argc, char** argv) {
     operation::Circuit circ = read_netlist(args);
     if (!fullsim::within_size_limits(args, circ, std::cerr)) return util::exit_status::size_limit;
     const bool evaluate = !args.get<bool>("-no-eval");
-    simulation::settings config = fullsim::simulation_settings(args);
-    const bool symbolic = args.get_ref("-method") == "bdd";
-    if (symbolic && config.sampling)
-      throw util::usage_error(
-          "'-samples' estimates by enumerating random batches; it does not combine with "
-          "'-method bdd', which counts exactly.");
-    // A sample must not depend on the machine: with "-samples", "-use-bits auto" keeps the sampled
-    // runs' default.
-    const bool choose_use_bits = !symbolic && fullsim::use_bits_auto(args) && !config.sampling;
-    // A worker past the last share, or an enumeration the 64-bit counts cannot hold, is refused now
-    // (with "-use-bits auto", once the use bits are chosen).
-    if (evaluate && symbolic) simulation::worker_sel_bits(circ.input_count(), config);
-    if (evaluate && !symbolic && !choose_use_bits) simulation::split_inputs(circ.input_count(), config);
+    const counting::settings config = fullsim::counting_settings(args);
+    if (evaluate) counting::check_split(circ.input_count(), config);
     sort_circuit(circ);
     const std::vector<nid_t> ranks = circ.get_ranks();
     fullsim::save_statistics(args, circ, ranks);
     if (!evaluate) return util::exit_status::success;
-    if (symbolic) {
-      count_symbolically(args, circ, ranks, config);
-    } else {
-      if (choose_use_bits) {
-        fullsim::auto_use_bits(circ, config);
-      } else if (!config.sampling) {
-        fullsim::advise_use_bits(circ, config, std::cerr);
-      }
-      simulate(args, circ, ranks, fullsim::order_inputs(circ, ranks, args.get_ref("-input-sort")), config);
-    }
+    counting::count(circ, ranks, config, result_files(args));
     save_full_time(args, run.elapsed());
     run.end_last();
     return util::exit_status::success;

@@ -7,7 +7,8 @@
 
 #include "bdd/build_order.hpp"
 #include "bdd/gate_counts.hpp"
-#include "simulation/input_split.hpp"
+#include "counting/input_split.hpp"
+#include "counting/memory.hpp"
 #include "simulation/progress.hpp"
 #include "util/clock.hpp"
 #include "util/error.hpp"
@@ -45,13 +46,13 @@ diagrams_too_large::diagrams_too_large(std::string_view reason, std::string_view
 diagrams_too_large::~diagrams_too_large() = default;
 
 engine::engine(const operation::Circuit& circuit, input_orders orders, std::uint64_t levels,
-               const simulation::settings& config, std::ostream& out)
+               const counting::settings& config, std::ostream& out)
     : circuit_(circuit),
       orders_(std::move(orders)),
       levels_(levels),
       config_(config),
       out_(out),
-      sel_bits_(simulation::worker_sel_bits(circuit.input_count(), config)),
+      sel_bits_(counting::worker_sel_bits(circuit.input_count(), config)),
       variables_(circuit.input_count() - sel_bits_) {
   all_ = 1;
   all_ <<= variables_;
@@ -83,24 +84,16 @@ void engine::print_summary() const {
   out_ << "sel bits (" << sel_bits_ << ") : ";
   for (std::uint32_t j = 0; j < sel_bits_; ++j) {
     const std::uint32_t input = orders_.split[circuit_.input_count() - sel_bits_ + j];
-    out_ << circuit_.name(circuit_.fixed_count() + input) << " = " << simulation::bit_of(config_.worker, j)
+    out_ << circuit_.name(circuit_.fixed_count() + input) << " = " << counting::bit_of(config_.worker, j)
          << ' ';
   }
   out_ << "\n\n";
 }
 
 void engine::apply_limits() {
-  std::uint64_t room = 0;
-  if (config_.memory_limit) {
-    out_ << "limiting memory to " << *config_.memory_limit << '\n';
-    if (!util::rss::limit(*config_.memory_limit)) throw util::resource_error("Could not limit memory.");
-    const std::uint64_t mapped = util::rss::address_space();
-    room = *config_.memory_limit > mapped ? *config_.memory_limit - mapped : 0;
-  } else {
-    const std::uint64_t physical = util::rss::physical(), resident = util::rss::current();
-    room = physical > resident ? physical - resident : 0;
-  }
-  max_nodes_ = room / bytes_per_node;
+  counting::limit_memory(config_.memory_limit, out_);
+  max_nodes_ = counting::left_in(counting::memory_room_now(config_.memory_limit)).bytes / bytes_per_node;
+  if (config_.node_limit) max_nodes_ = std::min(max_nodes_, *config_.node_limit);
 }
 
 void engine::build_sources() {
@@ -111,7 +104,7 @@ void engine::build_sources() {
   for (std::uint32_t j = 0; j < sel_bits_; ++j) {
     const std::uint32_t input = orders_.split[inp_count - sel_bits_ + j];
     is_sel[input] = true;
-    ports_[fix_count + input][0].function = diagram::constant(simulation::bit_of(config_.worker, j));
+    ports_[fix_count + input][0].function = diagram::constant(counting::bit_of(config_.worker, j));
   }
   std::uint32_t var = 0;
   for (const std::uint32_t input : orders_.variables)
@@ -253,11 +246,10 @@ void engine::progress_line(std::uint64_t done) {
        << std::flush;
 }
 
-void engine::write_results(const simulation::result_files& files) const {
+void engine::write_results(const counting::result_files& files) const {
   if (files.counts && !outcome_.out_of_time)
-    util::write_file(*files.counts,
-                     simulation::count_file_text(circuit_, [&](nid_t n) { return counts(n); }));
-  simulation::write_run_files(files, outcome_);
+    util::write_file(*files.counts, counting::count_file_text(circuit_, [&](nid_t n) { return counts(n); }));
+  counting::write_run_files(files, outcome_);
 }
 
 void engine::free_memory() {
@@ -269,17 +261,11 @@ void engine::free_memory() {
   phase.end_last();
 }
 
-simulation::outcome run(const operation::Circuit& circuit, input_orders orders, std::uint64_t levels,
-                        const simulation::settings& config, const simulation::result_files& files,
-                        std::ostream& out, const std::function<void(const engine&)>& inspect) {
-  engine counting(circuit, std::move(orders), levels, config, out);
-  counting.build_structures();
-  counting.apply_limits();
-  counting.count();
-  if (inspect) inspect(counting);
-  counting.write_results(files);
-  counting.free_memory();
-  return counting.result();
+counting::outcome run(const operation::Circuit& circuit, input_orders orders, std::uint64_t levels,
+                      const counting::settings& config, const counting::result_files& files,
+                      std::ostream& out, const std::function<void(const engine&)>& inspect) {
+  engine diagrams(circuit, std::move(orders), levels, config, out);
+  return counting::run_phases(diagrams, files, inspect);
 }
 
 }  // namespace symbolic

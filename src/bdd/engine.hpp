@@ -11,10 +11,11 @@
 
 #include "bdd/diagram.hpp"
 #include "bdd/model_count.hpp"
+#include "counting/outcome.hpp"
+#include "counting/phases.hpp"
+#include "counting/results.hpp"
+#include "counting/settings.hpp"
 #include "operation/circuit.hpp"
-#include "simulation/outcome.hpp"
-#include "simulation/results.hpp"
-#include "simulation/settings.hpp"
 #include "util/error.hpp"
 #include "util/eta.hpp"
 
@@ -56,36 +57,33 @@ class engine {
   engine& operator=(const engine&) = delete;
   ~engine();
 
-  const simulation::outcome& result() const { return outcome_; }
+  const counting::outcome& result() const { return outcome_; }
   // Node n's combination counts; empty for nodes without counts (and before they are counted).
   std::span<const count_t> counts(operation::nid_t n) const { return counts_[n]; }
   // The most nodes the table held at the end of a gate.
   std::uint64_t peak_nodes() const { return peak_nodes_; }
 
- private:
-  friend simulation::outcome run(const operation::Circuit& circuit, input_orders orders, std::uint64_t levels,
-                                 const simulation::settings& config, const simulation::result_files& files,
-                                 std::ostream& out, const std::function<void(const engine&)>& inspect);
-
   // `circuit`: sorted, constant node (if any) at 0, then inputs, logic and outputs; it must outlive
   // the engine. `levels`: the circuit's number of logic levels (shown in the summary). Throws
-  // `simulation::worker_out_of_range` for a worker number past the last share.
+  // `counting::worker_out_of_range` for a worker number past the last share.
   engine(const operation::Circuit& circuit, input_orders orders, std::uint64_t levels,
-         const simulation::settings& config, std::ostream& out);
+         const counting::settings& config, std::ostream& out);
 
+  // The phases, in the order `counting::run_phases` runs them.
   // Phase "building structures": the variables of the inputs and the run's summary lines.
   void build_structures();
-  // Applies "-limit-memory" ("limiting memory to N"; util::resource_error "Could not limit memory."
-  // when refused) and sizes the node table to what is left of the memory.
+  // Applies "-limit-memory" (`counting::limit_memory`) and sizes the node table to what is left of
+  // the memory, at most `settings::node_limit` nodes.
   void apply_limits();
   // Phase "simulation": the diagrams and counts gate by gate, with progress lines, the time checks
   // and the closing summary. Throws `diagrams_too_large` when the diagrams outgrow the memory.
   void count();
   // Writes the result files asked for; the count file only after a complete run.
-  void write_results(const simulation::result_files& files) const;
+  void write_results(const counting::result_files& files) const;
   // Phase "freeing memory": drops every diagram and closes the node table.
   void free_memory();
 
+ private:
   // The diagram of one output port, its model count once a counting gate needed it, and how many
   // logic arcs still have to read it.
   struct port_state {
@@ -122,7 +120,7 @@ class engine {
   const operation::Circuit& circuit_;
   input_orders orders_;
   std::uint64_t levels_;
-  const simulation::settings& config_;
+  const counting::settings& config_;
   std::ostream& out_;
   std::uint32_t sel_bits_;
   std::uint32_t variables_;
@@ -134,7 +132,7 @@ class engine {
   std::vector<std::vector<count_t>> counts_;    // per node position
   std::uint64_t peak_nodes_ = 0;
   std::uint64_t next_look_ = 0;  // nodes in use beyond which `outgrew_first_order` looks again
-  simulation::outcome outcome_;
+  counting::outcome outcome_;
   util::eta<double> eta_;
   double start_ = 0;
   double last_line_ = 0;
@@ -145,9 +143,8 @@ class engine {
 // "freeing memory". `orders` and `levels` as the engine takes them. `inspect`, when given, sees
 // the engine once its counts are complete, before they are freed. Throws what the engine and its
 // phases throw.
-simulation::outcome run(const operation::Circuit& circuit, input_orders orders, std::uint64_t levels,
-                        const simulation::settings& config, const simulation::result_files& files,
-                        std::ostream& out = std::cout,
-                        const std::function<void(const engine&)>& inspect = {});
+counting::outcome run(const operation::Circuit& circuit, input_orders orders, std::uint64_t levels,
+                      const counting::settings& config, const counting::result_files& files,
+                      std::ostream& out = std::cout, const std::function<void(const engine&)>& inspect = {});
 
 }  // namespace symbolic

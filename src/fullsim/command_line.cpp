@@ -33,17 +33,17 @@ std::uint64_t samples(const std::string& text) {
 
 // The sampling choices, when "-samples" is given; "-seed", "-replicate" and "-sampling" mean
 // nothing without it.
-std::optional<simulation::sampling> sampling_settings(const params& args) {
+std::optional<counting::sampling> sampling_settings(const params& args) {
   if (!args.is_set("-samples")) {
     for (const char* name : {"-seed", "-replicate", "-sampling"})
       if (args.is_set(name)) throw util::usage_error(util::string::concat("'", name, "' needs '-samples'."));
     return std::nullopt;
   }
-  const simulation::sample_kind kind = args.get_ref("-sampling") == "batch"
-                                           ? simulation::sample_kind::batch
-                                           : simulation::sample_kind::independent;
-  return simulation::sampling{args.get<std::uint64_t>("-samples", samples), args.get<std::uint64_t>("-seed"),
-                              args.get<std::uint32_t>("-replicate"), kind};
+  const counting::sample_kind kind = args.get_ref("-sampling") == "batch"
+                                         ? counting::sample_kind::batch
+                                         : counting::sample_kind::independent;
+  return counting::sampling{args.get<std::uint64_t>("-samples", samples), args.get<std::uint64_t>("-seed"),
+                            args.get<std::uint32_t>("-replicate"), kind};
 }
 
 }  // namespace
@@ -110,13 +110,12 @@ params parse_args(int argc, const char* const* argv) {
   return parser.parse(static_cast<std::uint64_t>(argc), argv);
 }
 
-bool use_bits_auto(const params& args) {
-  return args.is_set("-use-bits") && args.get_ref("-use-bits") == "auto";
-}
-
-simulation::settings simulation_settings(const params& args) {
-  simulation::settings config;
-  if (args.is_set("-use-bits") && !use_bits_auto(args))
+counting::settings counting_settings(const params& args) {
+  counting::settings config;
+  config.method = args.get_ref("-method") == "bdd" ? counting::method::bdd : counting::method::enumerate;
+  if (args.is_set("-input-sort")) config.input_sort = args.get_ref("-input-sort");
+  config.choose_use_bits = args.is_set("-use-bits") && args.get_ref("-use-bits") == "auto";
+  if (args.is_set("-use-bits") && !config.choose_use_bits)
     config.use_bits = args.get<std::uint32_t>("-use-bits");
   if (args.is_set("-sel-bits")) config.sel_bits = args.get<std::uint32_t>("-sel-bits");
   config.worker = args.get<std::uint64_t>("-worker");
@@ -128,6 +127,10 @@ simulation::settings simulation_settings(const params& args) {
   config.time_predict = args.get<bool>("-predict-time");
   if (args.is_set("-limit-memory")) config.memory_limit = args.get<std::uint64_t>("-limit-memory");
   config.sampling = sampling_settings(args);
+  if (config.method == counting::method::bdd && config.sampling)
+    throw util::usage_error(
+        "'-samples' estimates by enumerating random batches; it does not combine with "
+        "'-method bdd', which counts exactly.");
   return config;
 }
 

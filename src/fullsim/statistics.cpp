@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "counting/count.hpp"
 #include "util/output_file.hpp"
 #include "util/printer.hpp"
 #include "util/string.hpp"
@@ -34,20 +35,18 @@ void save_ranks(const params& args, const operation::Circuit& circ, const std::v
   std::ostream& out = file.stream();
   out << "name,rank\n";
   // Level k holds the positions ranks[k] to ranks[k + 1] - 1; level 0 the constant and the inputs.
-  for (nid_t level = 0; level <= level_count(ranks); ++level)
+  for (nid_t level = 0; level <= static_cast<nid_t>(counting::level_count(ranks)); ++level)
     for (nid_t n = ranks[level]; n < ranks[level + 1]; ++n) out << circ.name(n) << ',' << level << '\n';
   file.commit();
 }
 
 }  // namespace
 
-nid_t level_count(const std::vector<nid_t>& ranks) { return static_cast<nid_t>(ranks.size() - 3); }
-
 void save_statistics(const params& args, const operation::Circuit& circ, const std::vector<nid_t>& ranks) {
   save_number(args, "-save-inputs", circ.input_count());
   save_number(args, "-save-outputs", circ.output_count());
   save_number(args, "-save-size", circ.size());
-  save_number(args, "-save-depth", level_count(ranks));
+  save_number(args, "-save-depth", counting::level_count(ranks));
   save_signals(args, circ, ranks);
   save_ranks(args, circ, ranks);
 }

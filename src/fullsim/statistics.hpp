@@ -7,9 +7,6 @@
 
 namespace fullsim {
 
-// The number of logic levels of a rank list (`Circuit::get_ranks`): its length minus 3.
-operation::nid_t level_count(const std::vector<operation::nid_t>& ranks);
-
 // Writes the structural statistics files that were asked for, in this order: "-save-inputs",
 // "-save-outputs", "-save-size" and "-save-depth" (one number each), "-save-signals" (the signal
 // count of every section of the rank list, one per line) and "-save-ranks"

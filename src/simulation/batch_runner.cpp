@@ -39,7 +39,7 @@ void batch_runner::allocate() {
 }
 
 void batch_runner::build_tables() {
-  const input_split& split = plan_.split;
+  const counting::input_split& split = plan_.split;
   zero_ = tab_t(split.max_combs);
   shannon_[0] = zero_;
   shannon_[1] = ~zero_;
@@ -54,7 +54,7 @@ void batch_runner::build_tables() {
   for (std::uint32_t k = 0; k < split.use_bits; ++k)
     tables[order[use_first + k]][0]->move_from(use_inputs[k]);
   for (std::uint32_t j = 0; j < split.sel_bits; ++j)
-    *tables[order[sel_first + j]][0] = shannon_[bit_of(plan_.config.worker, j)];
+    *tables[order[sel_first + j]][0] = shannon_[counting::bit_of(plan_.config.worker, j)];
 }
 
 batch_result batch_runner::run(std::uint64_t batch, bool counted, const progress* timer) {
@@ -96,7 +96,7 @@ batch_result batch_runner::run(std::uint64_t batch, bool counted, const progress
 }
 
 void batch_runner::set_sources(std::uint64_t& same_count) {
-  const input_split& split = plan_.split;
+  const counting::input_split& split = plan_.split;
   const std::vector<std::uint32_t>& order = plan_.order;
   tab_t*** tables = state_.tables();
   bool** same = state_.same();
@@ -111,10 +111,10 @@ void batch_runner::set_sources(std::uint64_t& same_count) {
     same_count += later;
   }
   for (std::uint32_t i = 0; i < split.var_bits; ++i) {
-    const bool value = bit_of(values_[i / 64], i % 64);
+    const bool value = counting::bit_of(values_[i / 64], i % 64);
     share(*tables[order[i]][0], shannon_[value]);
     if (same == nullptr) continue;
-    const bool unchanged = later && value == bit_of(last_values_[i / 64], i % 64);
+    const bool unchanged = later && value == counting::bit_of(last_values_[i / 64], i % 64);
     same[order[i]][0] = unchanged;
     same_count += unchanged;
     if (!unchanged) mark_readers(order[i], 0);

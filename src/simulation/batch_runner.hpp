@@ -6,23 +6,23 @@
 #include <utility>
 #include <vector>
 
+#include "counting/input_split.hpp"
+#include "counting/settings.hpp"
 #include "operation/circuit.hpp"
 #include "simulation/batch_source.hpp"
 #include "simulation/gate_sequence.hpp"
-#include "simulation/input_split.hpp"
 #include "simulation/kept_tables.hpp"
 #include "simulation/node_state.hpp"
 #include "simulation/port_readers.hpp"
 #include "simulation/progress.hpp"
-#include "simulation/settings.hpp"
 
 namespace simulation {
 
 // What the copies of one simulation's state share, read-only while they run.
 struct simulation_plan {
   const operation::Circuit& circuit;
-  const input_split& split;
-  const settings& config;
+  const counting::input_split& split;
+  const counting::settings& config;
   const std::vector<std::uint32_t>& order;  // the inputs' node positions: var, use, then sel inputs
   const port_readers& readers;
   const gate_sequence& gates;  // the logic nodes' gates and arcs, in position order

@@ -19,13 +19,13 @@ void put_block(const std::array<std::uint32_t, 4>& block, std::span<std::uint64_
   if (first + 1 < words.size()) words[first + 1] = joined(block[2], block[3]);
 }
 
-bool independent_patterns(const settings& config) {
-  return config.sampling && config.sampling->kind == sample_kind::independent;
+bool independent_patterns(const counting::settings& config) {
+  return config.sampling && config.sampling->kind == counting::sample_kind::independent;
 }
 
 }  // namespace
 
-batch_source::batch_source(const settings& config, const input_split& split)
+batch_source::batch_source(const counting::settings& config, const counting::input_split& split)
     : var_bits_(split.var_bits),
       independent_(independent_patterns(config)),
       words_(independent_ ? 0 : (split.var_bits + 63) / 64),

@@ -5,8 +5,8 @@
 #include <optional>
 #include <span>
 
-#include "simulation/input_split.hpp"
-#include "simulation/settings.hpp"
+#include "counting/input_split.hpp"
+#include "counting/settings.hpp"
 
 namespace simulation {
 
@@ -31,7 +31,7 @@ namespace simulation {
 // of batch p / 2^U) is thus bit p mod 128 of block p / 128, whatever the batch size.
 class batch_source {
  public:
-  batch_source(const settings& config, const input_split& split);
+  batch_source(const counting::settings& config, const counting::input_split& split);
 
   // The number of words of a batch's var input values (none for independent patterns).
   std::uint64_t words() const { return words_; }
@@ -59,7 +59,7 @@ class batch_source {
   std::uint64_t table_words_;   // words per table, at least 1
   std::uint64_t table_blocks_;  // generator blocks per table, at least 1
   bool use_gray_code_;
-  std::optional<simulation::sampling> sampling_;
+  std::optional<counting::sampling> sampling_;
 };
 
 }  // namespace simulation

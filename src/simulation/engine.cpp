@@ -40,13 +40,13 @@ std::uint64_t chunk_batches(std::uint64_t max_batch, std::uint64_t runners) {
 }  // namespace
 
 engine::engine(const operation::Circuit& circuit, std::vector<std::uint32_t> order, std::uint64_t levels,
-               const settings& config, std::ostream& out)
+               const counting::settings& config, std::ostream& out)
     : circuit_(circuit),
       order_(std::move(order)),
       levels_(levels),
       config_(config),
       out_(out),
-      split_(split_inputs(circuit.input_count(), config)),
+      split_(counting::split_inputs(circuit.input_count(), config)),
       source_(config, split_),
       copies_allowed_(static_cast<std::uint64_t>(omp_get_max_threads())),
       progress_(config, split_.max_batch, out) {
@@ -113,21 +113,15 @@ void engine::print_group(std::string_view label, std::uint32_t first, std::uint3
   out_ << label << " bits (" << util::string::fromi(count, width, ' ') << ") : ";
   for (std::uint32_t j = 0; j < count; ++j) {
     out_ << circuit_.name(circuit_.fixed_count() + order_[first + j]);
-    if (with_worker_bits) out_ << " = " << bit_of(config_.worker, j);
+    if (with_worker_bits) out_ << " = " << counting::bit_of(config_.worker, j);
     out_ << ' ';
   }
   out_ << '\n';
 }
 
 void engine::apply_limits() {
-  if (config_.memory_limit) {
-    // The thread team is created now: under a tight limit its stacks could not be mapped later.
-#pragma omp parallel
-    {}
-    out_ << "limiting memory to " << *config_.memory_limit << '\n';
-    if (!util::rss::limit(*config_.memory_limit)) throw util::resource_error("Could not limit memory.");
-  }
-  const memory_room room = memory_room_now(config_.memory_limit);
+  counting::limit_memory(config_.memory_limit, out_);
+  const counting::memory_room room = counting::memory_room_now(config_.memory_limit);
   const std::uint64_t tables = tables_alive();
   check_table_memory(tables, split_.use_bits, room);
   copies_allowed_ = copies_that_fit(tables, split_.use_bits, room, copies_allowed_);
@@ -147,6 +141,11 @@ void engine::build_bitsets() {
   for (std::uint64_t k = runners_.size(); k < runner_count(); ++k) runners_.emplace_back(*plan_).allocate();
   for (batch_runner& runner : runners_) runner.build_tables();
   phase.end();
+}
+
+void engine::count() {
+  build_bitsets();
+  simulate();
 }
 
 void engine::simulate() {
@@ -222,8 +221,8 @@ void engine::run_in_chunks() {
     if (failure) std::rethrow_exception(failure);
 }
 
-void engine::write_results(const result_files& files) const {
-  write_result_files(files, circuit_, runners_.front().combs(), outcome_);
+void engine::write_results(const counting::result_files& files) const {
+  counting::write_result_files(files, circuit_, runners_.front().combs(), outcome_);
 }
 
 void engine::free_memory() {
@@ -236,18 +235,12 @@ void engine::free() {
   for (batch_runner& runner : runners_) runner.free();
 }
 
-outcome run(const operation::Circuit& circuit, std::vector<std::uint32_t> order, std::uint64_t levels,
-            const settings& config, const result_files& files, std::ostream& out,
-            const std::function<void(const engine&)>& inspect) {
+counting::outcome run(const operation::Circuit& circuit, std::vector<std::uint32_t> order,
+                      std::uint64_t levels, const counting::settings& config,
+                      const counting::result_files& files, std::ostream& out,
+                      const std::function<void(const engine&)>& inspect) {
   engine simulation(circuit, std::move(order), levels, config, out);
-  simulation.build_structures();
-  simulation.apply_limits();
-  simulation.build_bitsets();
-  simulation.simulate();
-  if (inspect) inspect(simulation);
-  simulation.write_results(files);
-  simulation.free_memory();
-  return simulation.result();
+  return counting::run_phases(simulation, files, inspect);
 }
 
 }  // namespace simulation

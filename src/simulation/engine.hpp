@@ -7,16 +7,17 @@
 #include <optional>
 #include <vector>
 
+#include "counting/input_split.hpp"
+#include "counting/outcome.hpp"
+#include "counting/phases.hpp"
+#include "counting/results.hpp"
+#include "counting/settings.hpp"
 #include "operation/circuit.hpp"
 #include "simulation/batch_runner.hpp"
 #include "simulation/batch_source.hpp"
-#include "simulation/input_split.hpp"
 #include "simulation/kept_tables.hpp"
-#include "simulation/outcome.hpp"
 #include "simulation/port_readers.hpp"
 #include "simulation/progress.hpp"
-#include "simulation/results.hpp"
-#include "simulation/settings.hpp"
 
 namespace simulation {
 
@@ -44,37 +45,35 @@ class engine {
   engine& operator=(const engine&) = delete;
   ~engine() { free(); }
 
-  const input_split& split() const { return split_; }
-  const outcome& result() const { return outcome_; }
+  const counting::input_split& split() const { return split_; }
+  const counting::outcome& result() const { return outcome_; }
   // The totals of node n over the batches run; null for reversible gates, constant and input nodes.
   const operation::cmb_t* combs(operation::nid_t n) const { return runners_.front().combs()[n]; }
-
- private:
-  friend outcome run(const operation::Circuit& circuit, std::vector<std::uint32_t> order,
-                     std::uint64_t levels, const settings& config, const result_files& files,
-                     std::ostream& out, const std::function<void(const engine&)>& inspect);
 
   // `circuit`: sorted, constant node (if any) at 0, then inputs, logic and outputs; it must outlive
   // the engine. `order`: the input indices 0 to inp_count - 1 in the chosen order. `levels`: the
   // circuit's number of logic levels (shown in the summary). Throws what `split_inputs` throws.
   engine(const operation::Circuit& circuit, std::vector<std::uint32_t> order, std::uint64_t levels,
-         const settings& config, std::ostream& out);
+         const counting::settings& config, std::ostream& out);
 
+  // The phases, in the order `counting::run_phases` runs them.
   // Phase "building structures": the per-node tables and counters, and the run's summary lines.
   void build_structures();
-  // Applies "-limit-memory" ("limiting memory to N"), then refuses value tables that cannot fit in
-  // the physical memory or under the limit (`tables_too_large`) and decides how many copies of them
-  // the threads may have. Throws util::resource_error "Could not limit memory." when the system
-  // refuses the limit.
+  // Applies "-limit-memory" (`counting::limit_memory`), then refuses value tables that cannot fit
+  // in the physical memory or under the limit (`tables_too_large`) and decides how many copies of
+  // them the threads may have.
   void apply_limits();
-  // Phase "building bitsets": the constant, use and sel input tables.
-  void build_bitsets();
-  // Phase "simulation": the batch loop with its progress lines and closing summary.
-  void simulate();
+  // Phases "building bitsets" (the constant, use and sel input tables) and "simulation" (the batch
+  // loop with its progress lines and closing summary).
+  void count();
   // Writes the result files asked for.
-  void write_results(const result_files& files) const;
+  void write_results(const counting::result_files& files) const;
   // Phase "freeing memory": releases every table and counter.
   void free_memory();
+
+ private:
+  void build_bitsets();
+  void simulate();
   // Releases every table and counter, silently.
   void free();
 
@@ -98,9 +97,9 @@ class engine {
   const operation::Circuit& circuit_;
   std::vector<std::uint32_t> order_;  // input indices, then (from "building bitsets") positions
   std::uint64_t levels_;
-  settings config_;
+  counting::settings config_;
   std::ostream& out_;
-  input_split split_;
+  counting::input_split split_;
   batch_source source_;
   std::optional<port_readers> readers_;
   std::optional<gate_sequence> gates_;
@@ -109,7 +108,7 @@ class engine {
   std::deque<batch_runner> runners_;  // the copies of the tables; the first one holds the totals
   std::uint64_t copies_allowed_;      // copies that fit in memory
   progress progress_;
-  outcome outcome_;
+  counting::outcome outcome_;
 };
 
 // Simulates `circuit` through every phase, each printing its banners and lines on `out`:
@@ -117,8 +116,9 @@ class engine {
 // asked for, "freeing memory". `order` and `levels` as the engine takes them. `inspect`, when
 // given, sees the engine once its totals are complete, before they are freed. Throws what
 // `split_inputs` throws, `tables_too_large`, and util::resource_error "Could not limit memory.".
-outcome run(const operation::Circuit& circuit, std::vector<std::uint32_t> order, std::uint64_t levels,
-            const settings& config, const result_files& files, std::ostream& out = std::cout,
-            const std::function<void(const engine&)>& inspect = {});
+counting::outcome run(const operation::Circuit& circuit, std::vector<std::uint32_t> order,
+                      std::uint64_t levels, const counting::settings& config,
+                      const counting::result_files& files, std::ostream& out = std::cout,
+                      const std::function<void(const engine&)>& inspect = {});
 
 }  // namespace simulation

@@ -22,7 +22,7 @@ void print_circuit_summary(std::ostream& out, const operation::Circuit& circuit,
       << "levels = " << levels << '\n';
 }
 
-progress::progress(const settings& config, std::uint64_t max_batch, std::ostream& out)
+progress::progress(const counting::settings& config, std::uint64_t max_batch, std::ostream& out)
     : out_(out),
       print_every_(config.print_every),
       max_batch_(max_batch),

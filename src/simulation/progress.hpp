@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "counting/settings.hpp"
 #include "operation/circuit.hpp"
-#include "simulation/settings.hpp"
 #include "util/eta.hpp"
 
 namespace simulation {
@@ -23,7 +23,7 @@ void print_circuit_summary(std::ostream& out, const operation::Circuit& circuit,
 // gate, the progress line rewritten in place after batches, and the closing summary line.
 class progress {
  public:
-  progress(const settings& config, std::uint64_t max_batch, std::ostream& out);
+  progress(const counting::settings& config, std::uint64_t max_batch, std::ostream& out);
 
   // Starts the remaining-time estimate from fraction 0 (just before the tables are built).
   void start_estimate();

@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "simulation/errors.hpp"
 #include "util/resources.hpp"
 #include "util/string.hpp"
 #include "util/unit.hpp"
@@ -153,20 +152,6 @@ std::uint64_t table_bytes(std::uint32_t use_bits) {
 
 namespace {
 
-// The memory left for the tables, and what bounds it.
-std::pair<std::uint64_t, std::string_view> room_left(const memory_room& room) {
-  const auto room_in = [](std::uint64_t total, std::uint64_t used) {
-    return total > used ? total - used : 0;
-  };
-  std::uint64_t left = room.physical == 0 ? ~std::uint64_t{0} : room_in(room.physical, room.resident);
-  std::string_view bound = "physical memory";
-  if (room.limit && room_in(*room.limit, room.mapped) < left) {
-    left = room_in(*room.limit, room.mapped);
-    bound = "the memory limit";
-  }
-  return {left, bound};
-}
-
 // The bytes of `logic_tables` tables, the use inputs' and the zero table, of 2^use_bits bits each.
 std::uint64_t tables_need(std::uint64_t logic_tables, std::uint32_t use_bits) {
   return times(logic_tables + use_bits + 1, table_bytes(use_bits));
@@ -174,17 +159,14 @@ std::uint64_t tables_need(std::uint64_t logic_tables, std::uint32_t use_bits) {
 
 }  // namespace
 
-memory_room memory_room_now(std::optional<std::uint64_t> limit) {
-  return {util::rss::physical(), util::rss::current(), limit, util::rss::address_space()};
+bool tables_fit(std::uint64_t logic_tables, std::uint32_t use_bits, const counting::memory_room& room) {
+  return tables_need(logic_tables, use_bits) <= counting::left_in(room).bytes;
 }
 
-bool tables_fit(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room) {
-  return tables_need(logic_tables, use_bits) <= room_left(room).first;
-}
-
-void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room) {
+void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits,
+                        const counting::memory_room& room) {
   if (tables_fit(logic_tables, use_bits, room)) return;
-  const auto [left, bound] = room_left(room);
+  const auto [left, bound] = counting::left_in(room);
   const auto needed = [&](std::uint32_t bits) { return tables_need(logic_tables, bits); };
 
   std::string advice = "no '-use-bits' would fit.";
@@ -199,11 +181,13 @@ void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, cons
                                               bytes_text(left), " of ", bound, " is left; ", advice));
 }
 
-std::uint64_t copies_that_fit(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room,
-                              std::uint64_t wanted) {
-  const std::uint64_t one = tables_need(logic_tables, use_bits), left = room_left(room).first;
+std::uint64_t copies_that_fit(std::uint64_t logic_tables, std::uint32_t use_bits,
+                              const counting::memory_room& room, std::uint64_t wanted) {
+  const std::uint64_t one = tables_need(logic_tables, use_bits), left = counting::left_in(room).bytes;
   const std::uint64_t more = left > one ? (left - one) / 2 / one : 0;
   return std::clamp<std::uint64_t>(1 + more, 1, std::max<std::uint64_t>(wanted, 1));
 }
+
+tables_too_large::~tables_too_large() = default;
 
 }  // namespace simulation

@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "counting/input_split.hpp"
+#include "counting/memory.hpp"
 #include "operation/circuit.hpp"
-#include "simulation/input_split.hpp"
+#include "util/error.hpp"
 
 namespace simulation {
 
@@ -31,29 +33,26 @@ std::uint64_t kept_table_budget(std::uint64_t uncached, std::uint32_t use_bits, 
 std::uint64_t cached_tables_bound(std::uint64_t cached, std::uint64_t uncached, std::uint32_t use_bits,
                                   std::uint64_t cache_bytes);
 
-// The memory a run can still fill.
-struct memory_room {
-  std::uint64_t physical = 0;          // the machine's physical memory (0: unknown)
-  std::uint64_t resident = 0;          // of it, what the process holds now
-  std::optional<std::uint64_t> limit;  // the process's address-space limit, when set
-  std::uint64_t mapped = 0;            // of it, what the process has mapped now
+// Value tables that would not fit in memory.
+class tables_too_large : public util::resource_error {
+ public:
+  using util::resource_error::resource_error;
+  ~tables_too_large() override;
 };
-
-// The memory room of this process now, under the address-space limit `limit` when set.
-memory_room memory_room_now(std::optional<std::uint64_t> limit);
 
 // Whether `logic_tables` tables, plus the use inputs' and the zero table, of 2^use_bits bits each
 // fit in what is left of the physical memory and under the limit.
-bool tables_fit(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room);
+bool tables_fit(std::uint64_t logic_tables, std::uint32_t use_bits, const counting::memory_room& room);
 
 // Throws `tables_too_large` when `logic_tables` tables, plus the use inputs' and the zero table, of
 // 2^use_bits bits each do not fit in what is left of the physical memory or under the limit; the
 // message says how much they need and which "-use-bits" would fit.
-void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room);
+void check_table_memory(std::uint64_t logic_tables, std::uint32_t use_bits,
+                        const counting::memory_room& room);
 
 // How many copies of those tables (at most `wanted`, at least 1) the threads may have: extra
 // copies only take up to half of what is left, so that a run never crowds the memory for speed.
-std::uint64_t copies_that_fit(std::uint64_t logic_tables, std::uint32_t use_bits, const memory_room& room,
-                              std::uint64_t wanted);
+std::uint64_t copies_that_fit(std::uint64_t logic_tables, std::uint32_t use_bits,
+                              const counting::memory_room& room, std::uint64_t wanted);
 
 }  // namespace simulation

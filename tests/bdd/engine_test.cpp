@@ -8,7 +8,7 @@
 
 #include "../operation/circuit_text.hpp"
 #include "../simulation/reference.hpp"
-#include "simulation/errors.hpp"
+#include "counting/split_errors.hpp"
 
 namespace {
 
@@ -19,7 +19,7 @@ using symbolic::count_t;
 // Node n's counts from a symbolic run, as numbers the reference can be compared with.
 std::vector<std::vector<operation::cmb_t>> symbolic_counts(const Circuit& circuit,
                                                            symbolic::input_orders orders,
-                                                           const simulation::settings& config) {
+                                                           const counting::settings& config) {
   std::ostringstream console;
   std::vector<std::vector<operation::cmb_t>> counts(circuit.transfer_count());
   symbolic::run(circuit, std::move(orders), circuit.get_ranks().size() - 3, config, {}, console,
@@ -46,7 +46,7 @@ TEST(SymbolicEngine, CountsEqualEvaluatingEveryAssignment) {
     const Circuit circuit = circuit_text::parse(
         reference::random_circuit(random, random() % 9, 1 + random() % 40, round % 2 == 0));
     symbolic::input_orders orders{shuffled_inputs(circuit, random), shuffled_inputs(circuit, random)};
-    simulation::settings config;
+    counting::settings config;
     config.print_every = round % 3;
     config.sel_bits = round % 4 == 0 ? std::min<std::uint32_t>(2, circuit.input_count()) : 0;
     for (std::uint64_t worker = 0; worker < (std::uint64_t{1} << config.sel_bits); ++worker) {
@@ -67,7 +67,7 @@ TEST(SymbolicEngine, StartsAgainInTheFallbackOrderWhenTheDiagramsGrow) {
     symbolic::input_orders orders{shuffled_inputs(circuit, random), shuffled_inputs(circuit, random)};
     orders.fallback = shuffled_inputs(circuit, random);
     orders.restart_nodes = 1;
-    simulation::settings config;
+    counting::settings config;
     config.print_every = 1;
     std::ostringstream console;
     std::vector<std::vector<operation::cmb_t>> counts(circuit.transfer_count());
@@ -104,7 +104,7 @@ TEST(SymbolicEngine, CountsBeyond64BitsFollowTheClosedForm) {
   const Circuit circuit = circuit_text::parse(lines);
   std::vector<std::uint32_t> order(width);
   std::iota(order.begin(), order.end(), 0);
-  simulation::settings config;
+  counting::settings config;
   config.print_every = 0;
   std::ostringstream console;
   bool inspected = false;
@@ -130,7 +130,7 @@ TEST(SymbolicEngine, CountsBeyond64BitsFollowTheClosedForm) {
         }
         std::ostringstream expected_first;
         expected_first << "AND1,AND," << all / 4 << ' ' << all / 4 << ' ' << all / 4 << ' ' << all / 4;
-        EXPECT_NE(simulation::count_file_text(circuit, [&](nid_t n) { return engine.counts(n); })
+        EXPECT_NE(counting::count_file_text(circuit, [&](nid_t n) { return engine.counts(n); })
                       .find(expected_first.str()),
                   std::string::npos);
       });
@@ -139,24 +139,24 @@ TEST(SymbolicEngine, CountsBeyond64BitsFollowTheClosedForm) {
 
 TEST(SymbolicEngine, RefusesAWorkerPastTheLastShare) {
   const Circuit circuit = circuit_text::parse({"a = I", "b = I", "g = AND( a_0 , b_0 )", "o = O( g_0 )"});
-  simulation::settings config;
+  counting::settings config;
   config.sel_bits = 1;
   config.worker = 2;
   std::ostringstream console;
   EXPECT_THROW(symbolic::run(circuit, {{0, 1}, {0, 1}}, 1, config, {}, console),
-               simulation::worker_out_of_range);
+               counting::worker_out_of_range);
 }
 
 // After a time stop the run reports the gate reached and writes no count file.
 TEST(SymbolicEngine, TimeLimitStopsAfterTheFirstGate) {
   const Circuit circuit =
       circuit_text::parse({"a = I", "b = I", "g = AND( a_0 , b_0 )", "h = XOR( g_0 , b_0 )", "o = O( h_0 )"});
-  simulation::settings config;
+  counting::settings config;
   config.time_limit = 0;
   config.print_every = 0;
   std::ostringstream console;
   bool h_counted = true;
-  const simulation::outcome result =
+  const counting::outcome result =
       symbolic::run(circuit, {{0, 1}, {0, 1}}, 2, config, {}, console, [&](const symbolic::engine& engine) {
         h_counted = !engine.counts(circuit.transfer_count() - 1).empty();
       });

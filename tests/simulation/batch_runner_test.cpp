@@ -29,10 +29,9 @@ std::vector<std::uint32_t> index_order(const Circuit& circuit) {
 
 // One circuit's plan, inputs in index order; with the cache it keeps up to `kept_budget` tables.
 struct plan_parts {
-  plan_parts(const Circuit& circuit, const simulation::settings& settings,
-             std::uint64_t kept_budget = keep_all)
+  plan_parts(const Circuit& circuit, const counting::settings& settings, std::uint64_t kept_budget = keep_all)
       : config(settings),
-        split(simulation::split_inputs(circuit.input_count(), config)),
+        split(counting::split_inputs(circuit.input_count(), config)),
         order(index_order(circuit)),
         readers(circuit),
         gates(circuit),
@@ -41,8 +40,8 @@ struct plan_parts {
                                                         std::span(order).first(split.var_bits), kept_budget)
                               : simulation::kept_tables(circuit)),
         plan{circuit, split, config, order, readers, gates, source, kept} {}
-  simulation::settings config;
-  simulation::input_split split;
+  counting::settings config;
+  counting::input_split split;
   std::vector<std::uint32_t> order;
   simulation::port_readers readers;
   simulation::gate_sequence gates;
@@ -97,7 +96,7 @@ TEST(BatchRunner, ChunksInAnyOrderAddUpToTheBatchesInOrder) {
     std::iota(order.begin(), order.end(), 0);
     const auto expected = reference::brute_force(circuit, order);
     for (int switches = 0; switches < 4; ++switches) {
-      simulation::settings config;
+      counting::settings config;
       config.use_bits = 1;  // 32 batches
       config.use_gray_code = switches & 1;
       config.watch_changes = switches & 2;
@@ -129,7 +128,7 @@ TEST(BatchRunner, GatesWithoutVarInputsAreCountedInEveryBatchFromTheirFirst) {
     std::vector<std::uint32_t> order(circuit.input_count());
     std::iota(order.begin(), order.end(), 0);
     const auto expected = reference::brute_force(circuit, order);
-    simulation::settings config;
+    counting::settings config;
     config.use_bits = 4;  // 16 batches
     for (const std::uint64_t budget : {keep_all, std::uint64_t{15}, std::uint64_t{0}}) {
       const plan_parts parts(circuit, config, budget);
@@ -150,7 +149,7 @@ TEST(BatchRunner, AGateThatTakesOverDroppedStorageDoesNotFindItsValuesUnchanged)
        "g3 = XOR( g2_0 , ~g2_0 )", "g4 = AND( v_0 , g3_0 )", "o-0 = O( g1_0 )", "o-1 = O( g4_0 )"});
   std::vector<std::uint32_t> order(circuit.input_count());
   std::iota(order.begin(), order.end(), 0);
-  simulation::settings config;
+  counting::settings config;
   config.use_bits = 2;
   const plan_parts parts(circuit, config);
   EXPECT_EQ(run_copies(circuit, parts, {{{0, 2}}}).counts, reference::brute_force(circuit, order));
@@ -163,7 +162,7 @@ TEST(BatchRunner, UnchangedTablesWithoutComparisonDoNotDependOnWhichTablesAreKep
   std::mt19937 random(8);
   for (int round = 0; round < 8; ++round) {
     const Circuit circuit = circuit_text::parse(reference::random_circuit(random, 7, 40, round % 2 == 0));
-    simulation::settings config;
+    counting::settings config;
     config.use_bits = 2;
     config.use_gray_code = round < 4;
     config.watch_changes = false;
@@ -191,14 +190,14 @@ TEST(BatchRunner, SampledChunksOnAnyCopyAddUpToTheSampleInOrder) {
     const Circuit circuit = circuit_text::parse(reference::random_circuit(random, 12, 40, round % 2 == 0));
     // Batches of random var inputs with and without the cache, and independent patterns (which
     // run without it).
-    using simulation::sample_kind;
+    using counting::sample_kind;
     for (const auto& [cache, kind] :
          {std::pair{false, sample_kind::batch}, std::pair{true, sample_kind::batch},
           std::pair{false, sample_kind::independent}}) {
-      simulation::settings config;
+      counting::settings config;
       config.use_bits = 2;
       config.use_cache = cache;
-      config.sampling = simulation::sampling{32, 9, static_cast<std::uint32_t>(round), kind};
+      config.sampling = counting::sampling{32, 9, static_cast<std::uint32_t>(round), kind};
       const plan_parts parts(circuit, config);
       const totals in_order = run_copies(circuit, parts, {{{0, 32}}});
       const totals scrambled = run_copies(circuit, parts, {{{0, 3}, {20, 32}}, {{3, 20}}});

@@ -11,8 +11,8 @@
 
 namespace {
 
+using counting::settings;
 using simulation::batch_source;
-using simulation::settings;
 
 std::vector<std::uint64_t> values_of(const batch_source& source, std::uint64_t batch) {
   std::vector<std::uint64_t> values(source.words());
@@ -21,9 +21,9 @@ std::vector<std::uint64_t> values_of(const batch_source& source, std::uint64_t b
 }
 
 settings sampled(std::uint64_t seed, std::uint32_t replicate,
-                 simulation::sample_kind kind = simulation::sample_kind::batch) {
+                 counting::sample_kind kind = counting::sample_kind::batch) {
   settings config;
-  config.sampling = simulation::sampling{1000, seed, replicate, kind};
+  config.sampling = counting::sampling{1000, seed, replicate, kind};
   return config;
 }
 
@@ -41,7 +41,7 @@ std::vector<std::uint64_t> table_of(const batch_source& source, std::uint64_t ba
 
 TEST(BatchSource, EnumerationInGrayCodeOrCountingOrder) {
   settings config;
-  const simulation::input_split split{5, 3, 0, 8, 32};
+  const counting::input_split split{5, 3, 0, 8, 32};
   const batch_source gray(config, split);
   EXPECT_FALSE(gray.sampled());
   EXPECT_EQ(values_of(gray, 6), std::vector<std::uint64_t>{5});    // 110 ^ 011
@@ -52,7 +52,7 @@ TEST(BatchSource, EnumerationInGrayCodeOrCountingOrder) {
 }
 
 TEST(BatchSource, SamplesArePhiloxWordsKeyedBySeedReplicateAndBatch) {
-  const simulation::input_split split{130, 4, 0, 16, 1000};  // three words, the last of 2 bits
+  const counting::input_split split{130, 4, 0, 16, 1000};  // three words, the last of 2 bits
   const batch_source source(sampled(0x123456789a, 7), split);
   ASSERT_TRUE(source.sampled());
   ASSERT_EQ(source.words(), 3u);
@@ -69,7 +69,7 @@ TEST(BatchSource, SamplesArePhiloxWordsKeyedBySeedReplicateAndBatch) {
 }
 
 TEST(BatchSource, EverySampledInputIsOneHalfOfTheTime) {
-  const simulation::input_split split{70, 4, 0, 16, 4000};
+  const counting::input_split split{70, 4, 0, 16, 4000};
   const batch_source source(sampled(0, 0), split);
   std::vector<int> ones(70);
   for (std::uint64_t batch = 0; batch < 4000; ++batch) {
@@ -81,8 +81,8 @@ TEST(BatchSource, EverySampledInputIsOneHalfOfTheTime) {
 }
 
 TEST(BatchSource, IndependentTablesAreBlocksOfOnePatternStreamPerInput) {
-  const auto independent = simulation::sample_kind::independent;
-  const simulation::input_split split{20, 8, 0, 256, 1000};  // 4 words, 2 blocks per table
+  const auto independent = counting::sample_kind::independent;
+  const counting::input_split split{20, 8, 0, 256, 1000};  // 4 words, 2 blocks per table
   const batch_source source(sampled(0x123456789a, 7, independent), split);
   ASSERT_TRUE(source.independent());
   EXPECT_EQ(source.words(), 0u) << "no var values";
@@ -111,7 +111,7 @@ TEST(BatchSource, IndependentTablesAreBlocksOfOnePatternStreamPerInput) {
 }
 
 TEST(BatchSource, IndependentPatternsAreFairAndUnrelatedAcrossInputs) {
-  const batch_source source(sampled(3, 0, simulation::sample_kind::independent), {30, 12, 0, 4096, 100});
+  const batch_source source(sampled(3, 0, counting::sample_kind::independent), {30, 12, 0, 4096, 100});
   // 100 batches of 4096 patterns: a standard deviation of 320 in the ones of an input and in the
   // agreements of two.
   for (std::uint32_t input = 0; input < 4; ++input) {

@@ -10,16 +10,17 @@
 #include <sstream>
 
 #include "../operation/circuit_text.hpp"
+#include "counting/split_errors.hpp"
 #include "reference.hpp"
 #include "simulation/batch_source.hpp"
-#include "simulation/errors.hpp"
+#include "simulation/table_memory.hpp"
 
 namespace {
 
+using counting::settings;
 using operation::Circuit;
 using operation::cmb_t;
 using operation::nid_t;
-using simulation::settings;
 
 std::vector<std::uint32_t> identity_order(const Circuit& circuit) {
   std::vector<std::uint32_t> order(circuit.input_count());
@@ -29,7 +30,7 @@ std::vector<std::uint32_t> identity_order(const Circuit& circuit) {
 
 struct run_result {
   std::vector<std::vector<cmb_t>> counts;  // as the reference gives them
-  simulation::outcome outcome;
+  counting::outcome outcome;
   std::string console;
 };
 
@@ -261,11 +262,11 @@ TEST(Engine, RefusesWorkersPastTheLastShareAndCountsPast64Bits) {
   settings config;
   config.sel_bits = 1;
   config.worker = 2;
-  EXPECT_THROW(run(circuit, {0, 1}, config), simulation::worker_out_of_range);
+  EXPECT_THROW(run(circuit, {0, 1}, config), counting::worker_out_of_range);
   try {
     config.sel_bits = 7;
     config.worker = 4;
-    simulation::split_inputs(2, config);
+    counting::split_inputs(2, config);
     FAIL();
   } catch (const util::usage_error& error) {
     EXPECT_STREQ(error.what(),
@@ -274,11 +275,11 @@ TEST(Engine, RefusesWorkersPastTheLastShareAndCountsPast64Bits) {
   }
   config.sel_bits = 0;
   config.worker = 1;
-  EXPECT_THROW(simulation::split_inputs(2, config), simulation::worker_out_of_range);
+  EXPECT_THROW(counting::split_inputs(2, config), counting::worker_out_of_range);
 
   config.worker = 0;
   try {
-    simulation::split_inputs(70, config);
+    counting::split_inputs(70, config);
     FAIL();
   } catch (const util::usage_error& error) {
     EXPECT_STREQ(
@@ -288,9 +289,9 @@ TEST(Engine, RefusesWorkersPastTheLastShareAndCountsPast64Bits) {
   }
   config.use_bits = 10;
   config.sel_bits = 3;
-  EXPECT_THROW(simulation::split_inputs(80, config), simulation::too_many_bits);  // 67 var bits
+  EXPECT_THROW(counting::split_inputs(80, config), counting::too_many_bits);  // 67 var bits
   config.sel_bits = 7;
-  EXPECT_EQ(simulation::split_inputs(80, config).var_bits, 63u);
+  EXPECT_EQ(counting::split_inputs(80, config).var_bits, 63u);
 }
 
 TEST(Engine, SampledCountsAreThoseOfTheDrawnAssignments) {
@@ -302,10 +303,10 @@ TEST(Engine, SampledCountsAreThoseOfTheDrawnAssignments) {
     settings config;
     config.use_bits = 3;
     config.print_every = 0;
-    config.sampling = simulation::sampling{20, 100u + round, 2, simulation::sample_kind::batch};
+    config.sampling = counting::sampling{20, 100u + round, 2, counting::sample_kind::batch};
     const run_result result = run(circuit, identity_order(circuit), config);
     EXPECT_EQ(result.outcome.batch_iter, 20u);
-    const simulation::batch_source source(config, simulation::split_inputs(8, config));
+    const simulation::batch_source source(config, counting::split_inputs(8, config));
     std::vector<std::uint32_t> var_last{5, 6, 7, 0, 1, 2, 3, 4};  // use inputs 5 to 7, then var 0 to 4
     std::vector<std::vector<cmb_t>> expected = reference::brute_force(circuit, var_last, 5, 0);
     for (auto& counts : expected) std::fill(counts.begin(), counts.end(), 0);
@@ -329,9 +330,9 @@ TEST(Engine, IndependentPatternsCountTheDrawnTablesInAnyInputOrder) {
     settings config;
     config.use_bits = round == 3 ? 7 : 3;  // 2^7 bits: a table of two words, one block
     config.print_every = 0;
-    config.sampling = simulation::sampling{12, 40u + round, 1};
+    config.sampling = counting::sampling{12, 40u + round, 1};
     const run_result result = run(circuit, identity_order(circuit), config);
-    const simulation::batch_source source(config, simulation::split_inputs(8, config));
+    const simulation::batch_source source(config, counting::split_inputs(8, config));
     ASSERT_TRUE(source.independent());
     std::vector<std::vector<cmb_t>> expected = reference::brute_force(circuit, identity_order(circuit), 8, 0);
     for (auto& counts : expected) std::fill(counts.begin(), counts.end(), 0);
@@ -364,7 +365,7 @@ TEST(Engine, SamplesOfManyVarInputsAndAStoppedSample) {
   settings config;
   config.use_bits = 1;  // 99 var inputs
   config.print_every = 0;
-  config.sampling = simulation::sampling{500, 0, 0, simulation::sample_kind::batch};
+  config.sampling = counting::sampling{500, 0, 0, counting::sample_kind::batch};
   const run_result result = run(circuit, identity_order(circuit), config);
   // i99 is the use input; g sees (i0, i99) with i0 drawn: half of the 1000 patterns each way.
   EXPECT_EQ(result.counts[100][0] + result.counts[100][2], 500u);
@@ -374,17 +375,17 @@ TEST(Engine, SamplesOfManyVarInputsAndAStoppedSample) {
             1000u);
   EXPECT_NE(result.console.find("samples = 500 of 2^1 patterns, seed = 0, replicate = 0\n"),
             std::string::npos);
-  config.sampling->kind = simulation::sample_kind::independent;
+  config.sampling->kind = counting::sample_kind::independent;
   const run_result independent = run(circuit, identity_order(circuit), config);
   EXPECT_NE(independent.console.find("samples = 500 of 2^1 independent patterns, seed = 0, replicate = 0\n"),
             std::string::npos);
   EXPECT_NEAR(double(independent.counts[100][1]), 250, 50) << "i0 and i99 drawn alike";
   EXPECT_NEAR(double(independent.counts[100][2]), 250, 50);
-  config.sampling->kind = simulation::sample_kind::batch;
+  config.sampling->kind = counting::sample_kind::batch;
 
   // A stopped sample keeps whole batches only: here none, though g was evaluated.
   config.time_limit = 0;
-  for (const auto kind : {simulation::sample_kind::batch, simulation::sample_kind::independent}) {
+  for (const auto kind : {counting::sample_kind::batch, counting::sample_kind::independent}) {
     config.sampling->kind = kind;
     const run_result stopped = run(circuit, identity_order(circuit), config);
     EXPECT_TRUE(stopped.outcome.out_of_time);
@@ -402,8 +403,8 @@ TEST(Engine, IndependentPatternsCountTheVarInputsTablesInTheMemoryCheck) {
   settings config;
   config.use_bits = 40;
   config.print_every = 0;
-  const auto refused_tables = [&](simulation::sample_kind kind) {
-    config.sampling = simulation::sampling{1, 0, 0, kind};
+  const auto refused_tables = [&](counting::sample_kind kind) {
+    config.sampling = counting::sampling{1, 0, 0, kind};
     try {
       run(circuit, identity_order(circuit), config);
     } catch (const simulation::tables_too_large& error) {
@@ -414,34 +415,34 @@ TEST(Engine, IndependentPatternsCountTheVarInputsTablesInTheMemoryCheck) {
     ADD_FAILURE() << "tables of 2^40 bits were not refused";
     return 0ull;
   };
-  EXPECT_EQ(refused_tables(simulation::sample_kind::independent),
-            refused_tables(simulation::sample_kind::batch) + 60);
+  EXPECT_EQ(refused_tables(counting::sample_kind::independent),
+            refused_tables(counting::sample_kind::batch) + 60);
 }
 
 TEST(Engine, SampledSplitsRefuseWorkersAndCountsPast64Bits) {
   settings config;
-  config.sampling = simulation::sampling{1000, 0, 0};
-  const simulation::input_split split = simulation::split_inputs(200, config);
-  EXPECT_EQ(split.use_bits, simulation::default_sample_use_bits);
-  EXPECT_EQ(split.var_bits, 200u - simulation::default_sample_use_bits);
+  config.sampling = counting::sampling{1000, 0, 0};
+  const counting::input_split split = counting::split_inputs(200, config);
+  EXPECT_EQ(split.use_bits, counting::default_sample_use_bits);
+  EXPECT_EQ(split.var_bits, 200u - counting::default_sample_use_bits);
   EXPECT_EQ(split.max_batch, 1000u);
   config.use_bits = 30;
-  EXPECT_EQ(simulation::split_inputs(20, config).use_bits, 20u);
+  EXPECT_EQ(counting::split_inputs(20, config).use_bits, 20u);
   config.sampling->samples = std::uint64_t{1} << 33;
-  EXPECT_NO_THROW(simulation::split_inputs(200, config));
+  EXPECT_NO_THROW(counting::split_inputs(200, config));
   config.sampling->samples += 1;
   try {
-    simulation::split_inputs(200, config);
+    counting::split_inputs(200, config);
     FAIL();
-  } catch (const simulation::sample_too_large& error) {
+  } catch (const counting::sample_too_large& error) {
     EXPECT_STREQ(error.what(),
                  "8589934593 samples of 2^30 patterns each are too many for the 64-bit pattern counts: at "
                  "most 2^63 patterns per run (8589934592 samples at '-use-bits' 30).");
   }
   config.use_bits = 64;
   config.sampling->samples = 1;
-  EXPECT_THROW(simulation::split_inputs(200, config), simulation::sample_too_large);
+  EXPECT_THROW(counting::split_inputs(200, config), counting::sample_too_large);
   config.use_bits.reset();
   config.sel_bits = 1;
-  EXPECT_THROW(simulation::split_inputs(200, config), simulation::sampling_with_workers);
+  EXPECT_THROW(counting::split_inputs(200, config), counting::sampling_with_workers);
 }

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../operation/circuit_text.hpp"
-#include "simulation/errors.hpp"
+#include "counting/split_errors.hpp"
 
 using simulation::logic_tables_alive;
 

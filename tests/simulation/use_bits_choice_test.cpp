@@ -11,7 +11,7 @@
 namespace {
 
 constexpr std::uint64_t gib = std::uint64_t{1} << 30;
-const simulation::memory_room plenty{64 * gib, 0, std::nullopt, 0};
+const counting::memory_room plenty{64 * gib, 0, std::nullopt, 0};
 
 // A circuit of `inputs` inputs and `gates` ANDs, each reading the first two inputs.
 operation::Circuit circuit_of(unsigned inputs, unsigned gates = 1) {
@@ -33,8 +33,8 @@ operation::Circuit chain_of(unsigned inputs, unsigned gates) {
 }
 
 std::uint32_t choose(const operation::Circuit& circuit, std::uint64_t threads, bool cache = true,
-                     std::uint32_t sel_bits = 0, const simulation::memory_room& room = plenty) {
-  simulation::settings config;
+                     std::uint32_t sel_bits = 0, const counting::memory_room& room = plenty) {
+  counting::settings config;
   config.use_cache = cache;
   config.sel_bits = sel_bits;
   return simulation::choose_use_bits(circuit, config, threads, room);
@@ -69,13 +69,13 @@ TEST(UseBitsChoice, SmallerTablesWhenMemoryIsShort) {
   const operation::Circuit circuit = circuit_of(30, 1000);
   const std::uint64_t tables = simulation::logic_tables_alive(circuit, true);
   // Room for one copy of 2^14-bit tables but not for a copy per thread: 2^13 bits.
-  const simulation::memory_room one_copy{(tables + 15) * simulation::table_bytes(14) + 1, 0, std::nullopt, 0};
+  const counting::memory_room one_copy{(tables + 15) * simulation::table_bytes(14) + 1, 0, std::nullopt, 0};
   EXPECT_EQ(choose(circuit, 2, true, 0, one_copy), 13u);
   // Room for neither: smaller still, down to what fits.
-  const simulation::memory_room tight{(tables + 11) * simulation::table_bytes(10), 0, std::nullopt, 0};
+  const counting::memory_room tight{(tables + 11) * simulation::table_bytes(10), 0, std::nullopt, 0};
   EXPECT_EQ(choose(circuit, 2, true, 0, tight), 10u);
   // The address-space limit counts as well.
-  const simulation::memory_room limited{64 * gib, 0, (tables + 11) * simulation::table_bytes(10), 0};
+  const counting::memory_room limited{64 * gib, 0, (tables + 11) * simulation::table_bytes(10), 0};
   EXPECT_EQ(choose(circuit, 2, true, 0, limited), 10u);
 }
 

@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
+#include "counting/settings.hpp"
 #include "operation/operation.hpp"
-#include "simulation/settings.hpp"
 
-namespace simulation {
+namespace counting {
 
 // How the primary inputs divide, in the input order, into var inputs (enumerated batch by batch),
 // use inputs (one bit position per assignment in every table) and sel inputs (fixed by the worker).
@@ -43,4 +43,4 @@ input_split split_inputs(operation::nid_t inp_count, const settings& config);
 // Bit `j` of `value`; 0 from bit 64 on.
 inline bool bit_of(std::uint64_t value, std::uint64_t j) { return j < 64 && ((value >> j) & 1) != 0; }
 
-}  // namespace simulation
+}  // namespace counting

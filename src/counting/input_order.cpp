@@ -1,16 +1,16 @@
-#include "fullsim/input_order.hpp"
+#include "counting/input_order.hpp"
 
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
 #include <utility>
 
-#include "fullsim/phase.hpp"
 #include "operation/depth_first.hpp"
 #include "reach.hpp"
+#include "util/phase.hpp"
 #include "util/string.hpp"
 
-namespace fullsim {
+namespace counting {
 
 using operation::Circuit;
 using operation::nid_t;
@@ -108,7 +108,7 @@ std::vector<nid_t> order_inputs(const Circuit& circ, const std::vector<nid_t>& r
   std::vector<nid_t> order(circ.input_count());
   std::iota(order.begin(), order.end(), nid_t{0});
   if (method == "reach") {
-    const util::phase finding = phase("finding inputs' reach", out);
+    const util::phase finding("finding inputs' reach", ": time = ", out);
     reach_sort(circ, ranks, order);
     finding.end();
   } else if (method == "fanouts") {
@@ -125,4 +125,4 @@ std::vector<nid_t> order_inputs(const Circuit& circ, const std::vector<nid_t>& r
   return order;
 }
 
-}  // namespace fullsim
+}  // namespace counting

@@ -1,4 +1,4 @@
-#include "fullsim/input_order.hpp"
+#include "counting/input_order.hpp"
 
 #include <gtest/gtest.h>
 
@@ -52,14 +52,14 @@ order_t evens_then_odds(nid_t inputs) {
 
 order_t order_of(const Circuit& circ, const std::string& method) {
   std::ostringstream console;
-  return fullsim::order_inputs(circ, circ.get_ranks(), method, console);
+  return counting::order_inputs(circ, circ.get_ranks(), method, console);
 }
 
 TEST(InputOrder, ReachCountsNodesReachedIncludingTheInput) {
   const Circuit circ = small_circuit();
   ASSERT_EQ(circ.fixed_count(), 1u);
   // i0: g0 g1 g3; i1: g0 g1 g2 g3; i2: g1 g3; i3: itself only.
-  EXPECT_EQ(fullsim::reach_counts(circ, circ.get_ranks()), (order_t{4, 5, 3, 1}));
+  EXPECT_EQ(counting::reach_counts(circ, circ.get_ranks()), (order_t{4, 5, 3, 1}));
   EXPECT_EQ(order_of(circ, "reach"), (order_t{3, 2, 0, 1}));
   // Fan-outs: i0 1, i1 2, i2 2, i3 0; i1 and i2 tie and keep their index order.
   EXPECT_EQ(order_of(circ, "fanouts"), (order_t{3, 0, 1, 2}));
@@ -72,16 +72,16 @@ TEST(InputOrder, EqualKeysKeepIndexOrder) {
   EXPECT_EQ(order_of(circ, "reach"), evens_then_odds(150));
   EXPECT_EQ(order_of(circ, "fanouts"), evens_then_odds(150));
   const Circuit no_logic = sorted({"a = I", "b = I", "c = I", "o = O( b_0 )"});
-  EXPECT_EQ(fullsim::reach_counts(no_logic, no_logic.get_ranks()), (order_t{1, 1, 1}));
+  EXPECT_EQ(counting::reach_counts(no_logic, no_logic.get_ranks()), (order_t{1, 1, 1}));
   EXPECT_EQ(order_of(no_logic, "reach"), (order_t{0, 1, 2}));
 }
 
 TEST(InputOrder, OnlyReachOrderIsATimedPhase) {
   const Circuit circ = small_circuit();
   std::ostringstream console;
-  fullsim::order_inputs(circ, circ.get_ranks(), "fanouts", console);
+  counting::order_inputs(circ, circ.get_ranks(), "fanouts", console);
   EXPECT_EQ(console.str(), "");
-  fullsim::order_inputs(circ, circ.get_ranks(), "reach", console);
+  counting::order_inputs(circ, circ.get_ranks(), "reach", console);
   EXPECT_TRUE(console.str().starts_with("finding inputs' reach\nfinding inputs' reach: time = "))
       << console.str();
   EXPECT_THROW(order_of(circ, "random"), std::invalid_argument);
@@ -94,16 +94,16 @@ TEST(InputOrder, OnlyReachOrderIsATimedPhase) {
 // i0 and i1. The unread i3 comes last in both.
 TEST(InputOrder, WalksFromTheOutputsFindInputsInOrderOfFirstUse) {
   const Circuit circ = small_circuit();
-  EXPECT_EQ(fullsim::depth_first_order(circ), (order_t{1, 2, 0, 3}));
-  EXPECT_EQ(fullsim::breadth_first_order(circ), (order_t{2, 0, 1, 3}));
+  EXPECT_EQ(counting::depth_first_order(circ), (order_t{1, 2, 0, 3}));
+  EXPECT_EQ(counting::breadth_first_order(circ), (order_t{2, 0, 1, 3}));
 }
 
 // small_circuit's depths: g0 and g2 1, g1 2, g3 3. Deeper fan-in first from o0: g3, g1, g0, i0, i1,
 // i2 (g1's shallower input), then g2 and g3's i2, both seen.
 TEST(InputOrder, DeeperFirstFollowsTheDeepestInputFirst) {
   const Circuit circ = small_circuit();
-  EXPECT_EQ(fullsim::deeper_first_order(circ), (order_t{0, 1, 2, 3}));
-  EXPECT_EQ(order_of(circ, "depth-level"), fullsim::deeper_first_order(circ));
+  EXPECT_EQ(counting::deeper_first_order(circ), (order_t{0, 1, 2, 3}));
+  EXPECT_EQ(order_of(circ, "depth-level"), counting::deeper_first_order(circ));
 }
 
 // Two 3-bit words compared bit by bit, outputs listed from bit 0 up: the breadth-first order
@@ -113,6 +113,6 @@ TEST(InputOrder, BreadthFirstInterleavesWordsMostSignificantFirst) {
       sorted({"a0 = I", "a1 = I", "a2 = I", "b0 = I", "b1 = I", "b2 = I", "e0 = XOR( a0_0 , b0_0 )",
               "e1 = XOR( a1_0 , b1_0 )", "e2 = XOR( a2_0 , b2_0 )", "o0 = O( e0_0 )", "o1 = O( e1_0 )",
               "o2 = O( e2_0 )"});
-  EXPECT_EQ(fullsim::breadth_first_order(circ), (order_t{2, 5, 1, 4, 0, 3}));
-  EXPECT_EQ(fullsim::order_inputs(circ, circ.get_ranks(), "breadth"), fullsim::breadth_first_order(circ));
+  EXPECT_EQ(counting::breadth_first_order(circ), (order_t{2, 5, 1, 4, 0, 3}));
+  EXPECT_EQ(counting::order_inputs(circ, circ.get_ranks(), "breadth"), counting::breadth_first_order(circ));
 }

@@ -1,10 +1,10 @@
-#include "simulation/input_split.hpp"
+#include "counting/input_split.hpp"
 
 #include <algorithm>
 
-#include "simulation/errors.hpp"
+#include "counting/split_errors.hpp"
 
-namespace simulation {
+namespace counting {
 
 namespace {
 
@@ -56,4 +56,4 @@ input_split split_inputs(operation::nid_t inp_count, const settings& config) {
   return split;
 }
 
-}  // namespace simulation
+}  // namespace counting

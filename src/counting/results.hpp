@@ -8,11 +8,11 @@
 #include <string>
 
 #include "count_file.hpp"
+#include "counting/outcome.hpp"
 #include "operation/circuit.hpp"
-#include "simulation/outcome.hpp"
 #include "util/printer.hpp"
 
-namespace simulation {
+namespace counting {
 
 // The result files a run was asked for; each one is written only when its path is given.
 struct result_files {
@@ -57,4 +57,4 @@ void write_run_files(const result_files& files, const outcome& run);
 void write_result_files(const result_files& files, const operation::Circuit& circuit,
                         const operation::cmb_t* const* combs, const outcome& run);
 
-}  // namespace simulation
+}  // namespace counting

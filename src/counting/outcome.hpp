@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace simulation {
+namespace counting {
 
 // Where a simulation run got to: batches and gates done, unchanged tables found, time taken.
 struct outcome {
@@ -21,4 +21,4 @@ struct outcome {
   std::string_view status() const { return out_of_time ? "out-of-time" : "done"; }
 };
 
-}  // namespace simulation
+}  // namespace counting

@@ -3,14 +3,19 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <string>
 
-namespace simulation {
+namespace counting {
 
 // How a sampled run draws the patterns of a batch ("-sampling").
 enum class sample_kind {
   independent,  // every pattern is an independent draw of every input
   batch,        // a batch draws the var inputs; its patterns enumerate the use inputs
 };
+
+// How a run counts ("-method"): by enumerating the input assignments (sampling them with
+// `settings::sampling`), or exactly with decision diagrams.
+enum class method { enumerate, bdd };
 
 // A sampled run: random batches instead of the enumeration of the var inputs.
 struct sampling {
@@ -20,9 +25,13 @@ struct sampling {
   sample_kind kind = sample_kind::independent;  // "-sampling"
 };
 
-// The choices of one simulation run, as the command line gives them.
+// The choices of one counting run, as the command line gives them (all but `node_limit`).
 struct settings {
+  counting::method method = method::enumerate;  // "-method"
+  // "-input-sort" when given; by default the method chooses (`count` says how).
+  std::optional<std::string> input_sort;
   std::optional<std::uint32_t> use_bits;  // "-use-bits" when given: inputs simulated bit-parallel
+  bool choose_use_bits = false;           // "-use-bits auto": chosen from the circuit and the machine
   std::uint32_t sel_bits = 0;             // "-sel-bits": inputs fixed by the worker number
   std::uint64_t worker = 0;               // "-worker": which share of the input space this run covers
   bool use_cache = true;                  // skip gates whose inputs did not change ("-no-cache" clears it)
@@ -35,7 +44,10 @@ struct settings {
   double time_limit = std::numeric_limits<double>::infinity();  // "-limit-time", seconds
   bool time_predict = false;                                    // "-predict-time"
   std::optional<std::uint64_t> memory_limit;                    // "-limit-memory", bytes
-  std::optional<simulation::sampling> sampling;                 // "-samples": a sampled run
+  std::optional<counting::sampling> sampling;                   // "-samples": a sampled run
+  // Decision diagrams: the most nodes the table may grow to, below what the memory holds (a bound
+  // for an attempt that must leave room for another method).
+  std::optional<std::uint64_t> node_limit;
 };
 
-}  // namespace simulation
+}  // namespace counting

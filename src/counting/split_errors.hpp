@@ -4,7 +4,7 @@
 
 #include "util/error.hpp"
 
-namespace simulation {
+namespace counting {
 
 // A worker number at or past the number of workers that the sel bits make: its share would
 // repeat another worker's, and summing the workers' files would count it twice.
@@ -33,11 +33,4 @@ class sample_too_large : public util::usage_error {
   sample_too_large(std::uint64_t samples, std::uint32_t use_bits);
 };
 
-// Value tables that would not fit in memory.
-class tables_too_large : public util::resource_error {
- public:
-  using util::resource_error::resource_error;
-  ~tables_too_large() override;
-};
-
-}  // namespace simulation
+}  // namespace counting

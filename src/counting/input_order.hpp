@@ -6,7 +6,7 @@
 
 #include "operation/circuit.hpp"
 
-namespace fullsim {
+namespace counting {
 
 // The orderings below sort input indices (k: the input at position fixed_count() + k of the sorted
 // circuit) by a key, ascending. Inputs with equal keys keep their relative order, so every worker of
@@ -50,4 +50,4 @@ std::vector<operation::nid_t> order_inputs(const operation::Circuit& circ,
                                            const std::vector<operation::nid_t>& ranks,
                                            std::string_view method, std::ostream& out = std::cout);
 
-}  // namespace fullsim
+}  // namespace counting

@@ -1,4 +1,4 @@
-#include "simulation/results.hpp"
+#include "counting/results.hpp"
 
 #include <cstddef>
 #include <span>
@@ -7,7 +7,7 @@
 #include "util/resources.hpp"
 #include "util/string.hpp"
 
-namespace simulation {
+namespace counting {
 
 using operation::cmb_t;
 using operation::nid_t;
@@ -44,4 +44,4 @@ void write_result_files(const result_files& files, const operation::Circuit& cir
   write_run_files(files, run);
 }
 
-}  // namespace simulation
+}  // namespace counting

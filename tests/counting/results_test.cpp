@@ -1,4 +1,4 @@
-#include "simulation/results.hpp"
+#include "counting/results.hpp"
 
 #include <gtest/gtest.h>
 
@@ -28,12 +28,12 @@ TEST(Results, FilesDescribeAStoppedRun) {
                            "h = REC1.MAJ( w_0 , c_0 , 0_0 )", "k = XOR( h_1 , a_0 )", "o-0 = O( k_0 )"});
   const fs::path dir = fs::temp_directory_path() / ("results_test_" + std::to_string(::getpid()));
   fs::create_directories(dir);
-  simulation::settings config;
+  counting::settings config;
   config.use_bits = 2;  // b and c; a is the var input
   config.print_every = 0;
   std::ostringstream console;
-  const simulation::result_files files{dir / "counts.csv", dir / "status", dir / "progress",
-                                       dir / "time",       dir / "memory", dir / "same"};
+  const counting::result_files files{dir / "counts.csv", dir / "status", dir / "progress",
+                                     dir / "time",       dir / "memory", dir / "same"};
 
   const auto run_and_write = [&] { simulation::run(circuit, {0, 1, 2}, 3, config, files, console); };
 

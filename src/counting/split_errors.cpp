@@ -1,10 +1,10 @@
-#include "simulation/errors.hpp"
+#include "counting/split_errors.hpp"
 
 #include <string>
 
 #include "util/string.hpp"
 
-namespace simulation {
+namespace counting {
 
 namespace {
 
@@ -47,6 +47,4 @@ sample_too_large::sample_too_large(std::uint64_t samples, std::uint32_t use_bits
                          : std::string(),
           ".")) {}
 
-tables_too_large::~tables_too_large() = default;
-
-}  // namespace simulation
+}  // namespace counting
