@@ -1,9 +1,11 @@
 #include "report/sources.hpp"
 
 #include <charconv>
-#include <fstream>
 #include <string_view>
 
+#include "job/files.hpp"
+#include "job/job_file.hpp"
+#include "job/worker_state.hpp"
 #include "report/file_error.hpp"
 #include "util/argparse/exception.hpp"
 #include "util/string.hpp"
@@ -25,93 +27,47 @@ std::uint64_t positive_count(std::string_view text, std::string_view what) {
   return value;
 }
 
-// The first line of a small text file, or nothing when the file cannot be read.
-std::optional<std::string> first_line(const fs::path& file) {
-  std::ifstream in(file);
-  std::string line;
-  if (!in || !std::getline(in, line)) return std::nullopt;
-  return line;
-}
-
-// Worker W's state, judged as the job driver judges it: "done" only when its status file says so
-// and its count file exists.
-worker_record worker_of(const fs::path& job, std::uint64_t w) {
-  const fs::path prefix = job / concat("worker-", w);
-  const auto file = [&](std::string_view extension) { return fs::path(concat(prefix.string(), extension)); };
-  worker_record worker{w, first_line(file(".status")).value_or(""), std::nullopt};
-  if (worker.state == "done" && !fs::exists(file(".csv"))) worker.state = "count file missing";
-  if (worker.state.empty()) worker.state = fs::exists(file(".log")) ? "failed" : "not run";
-  if (const auto time = first_line(file(".time"))) {
-    double seconds = 0;
-    const auto [end, error] = std::from_chars(time->data(), time->data() + time->size(), seconds);
-    if (error == std::errc{} && end == time->data() + time->size()) worker.seconds = seconds;
-  }
+// Worker W's state, judged as the job driver judges it, and the seconds of its whole run when it
+// recorded them.
+worker_record worker_of(const fs::path& dir, std::uint64_t w) {
+  worker_record worker{w, job::read_worker_state(dir, w), std::nullopt};
+  const std::string time = job::first_line(job::worker_file(dir, w, "time"));
+  double seconds = 0;
+  const auto [end, error] = std::from_chars(time.data(), time.data() + time.size(), seconds);
+  if (error == std::errc{} && end == time.data() + time.size()) worker.seconds = seconds;
   return worker;
 }
 
-// The job recorded in `job`/job: its netlist, worker (or replicate) count and fullsim options.
-struct job_record {
-  fs::path netlist;
-  std::uint64_t workers = 0;
-  std::vector<std::string> options;  // the words of every fullsim option, in order
-};
-
-job_record read_job_file(const fs::path& job) {
-  const fs::path file = job / "job";
-  std::ifstream in(file);
-  if (!in) throw file_error(file, 0, "Could not read the job file: is this a job directory of infoloss-job?");
-  job_record record;
-  std::string line;
-  operation::siz_t number = 0;
-  while (std::getline(in, line)) {
-    ++number;
-    std::string_view value;
-    const std::string_view key = util::string::lsplit(line, "\t", value);
-    if (key == "netlist") {
-      record.netlist = value;
-    } else if (key == "workers" || key == "replicates") {
-      // A sampled job records its replicates, one worker each, as the option of its join.
-      std::uint64_t workers = 0;
-      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), workers);
-      if (error != std::errc{} || end != value.data() + value.size() || workers == 0)
-        throw file_error(file, number, "The worker count is not a positive number.");
-      record.workers = workers;
-      if (key == "replicates") record.options.insert(record.options.end(), {"-replicates", std::string(value)});
-    } else if (key == "option" || key == "run-option") {
-      record.options.emplace_back(value);
-    }  // other lines (the checksum) do not concern the report
-  }
-  if (record.netlist.empty() || record.workers == 0)
-    throw file_error(file, 0, "The job file names no netlist or no worker count.");
-  return record;
+// The words of every fullsim option of the job; a sampled job's replicates, one worker each, as the
+// option of its join.
+std::vector<std::string> options_of(const job::parameters& params) {
+  std::vector<std::string> words;
+  if (params.sampled) words.insert(words.end(), {"-replicates", std::to_string(params.workers)});
+  words.insert(words.end(), params.fixed_options.begin(), params.fixed_options.end());
+  words.insert(words.end(), params.run_options.begin(), params.run_options.end());
+  return words;
 }
 
-// The value that follows `option` in a list of option words, if any.
-std::optional<std::string> option_value(const std::vector<std::string>& words, std::string_view option) {
-  for (std::size_t i = 0; i + 1 < words.size(); ++i)
-    if (words[i] == option) return words[i + 1];
-  return std::nullopt;
-}
-
-sources job_sources(const params& args, const fs::path& job) {
+sources job_sources(const params& args, const fs::path& dir) {
   for (const char* option :
        {"-energy", "-entropy", "-total", "-total-error", "-filetype", "-method", "-samples"})
     if (args.is_set(option))
       throw util::exception(concat("'", option, "' is for a netlist; a job directory names its own files."));
-  const job_record record = read_job_file(job);
+  const job::parameters params = job::read_job_file(dir / "job");
+  const std::vector<std::string> options = options_of(params);
   sources found;
-  found.netlist = record.netlist;
-  found.filetype = option_value(record.options, "-filetype").value_or("");
-  found.energy = job / "energy.csv";
+  found.netlist = params.netlist;
+  found.filetype = job::option_value(options, "-filetype").value_or("");
+  found.energy = dir / "energy.csv";
   if (!fs::exists(found.energy))
     throw file_error(found.energy, 0, "The job has not been joined: run it to its end first.");
-  found.entropy = job / "entropy.csv";
-  found.total = job / "total";
-  if (fs::exists(job / "total-error")) found.total_error = job / "total-error";
-  found.method = method_of_options(record.options);
-  found.job = job;
-  for (std::uint64_t w = 0; w < record.workers; ++w) found.workers.push_back(worker_of(job, w));
-  found.page = args.is_set("-o") ? args.get<fs::path>("-o") : job / "report.html";
+  found.entropy = dir / "entropy.csv";
+  found.total = dir / "total";
+  if (fs::exists(dir / "total-error")) found.total_error = dir / "total-error";
+  found.method = method_of_options(options);
+  found.job = dir;
+  for (std::uint64_t w = 0; w < params.workers; ++w) found.workers.push_back(worker_of(dir, w));
+  found.page = args.is_set("-o") ? args.get<fs::path>("-o") : dir / "report.html";
   return found;
 }
 
@@ -152,12 +108,12 @@ std::string describe(const counting_method& method) {
 
 counting_method method_of_options(const std::vector<std::string>& words) {
   counting_method method;
-  if (const auto samples = option_value(words, "-samples")) {
+  if (const auto samples = job::option_value(words, "-samples")) {
     method.how = counting_method::kind::sampling;
     method.samples = positive_count(*samples, "number of samples");
-    if (const auto replicates = option_value(words, "-replicates"))
+    if (const auto replicates = job::option_value(words, "-replicates"))
       method.replicates = positive_count(*replicates, "number of replicates");
-  } else if (option_value(words, "-method") == "bdd") {
+  } else if (job::option_value(words, "-method") == "bdd") {
     method.how = counting_method::kind::decision_diagrams;
   }
   return method;

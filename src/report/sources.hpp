@@ -51,9 +51,9 @@ struct sources {
 };
 
 // The sources the command line names. For a job directory, reads its job file and its workers'
-// state files (throws `file_error` for a malformed job file or a job not joined); otherwise "-energy",
-// "-entropy" and
-// "-total" are required (throws `util::exception` when missing, or when given with a job).
+// state files (throws `util::input_error` for a malformed job file, `file_error` for a job not
+// joined); otherwise "-energy", "-entropy" and "-total" are required (throws `util::exception` when
+// missing, or when given with a job).
 sources sources_of(const util::argparse::params& args);
 
 }  // namespace report

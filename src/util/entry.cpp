@@ -30,6 +30,8 @@ int run_program(std::string_view program, const std::function<int()>& body, std:
     return report(program, error.what(), exit_status::command_line, out, err);
   } catch (const input_error& error) {
     return report(program, error.what(), exit_status::bad_input, out, err);
+  } catch (const status_error& error) {
+    return report(program, error.what(), error.status(), out, err);
   } catch (const resource_error& error) {
     return report(program, error.what(), exit_status::failure, out, err);
   } catch (const std::bad_alloc&) {
@@ -40,7 +42,8 @@ int run_program(std::string_view program, const std::function<int()>& body, std:
     return report(program, "unknown error", exit_status::failure, out, err);
   }
   // Scripts read results from standard output (join's total, the usage): losing them is a failure.
-  if (!out.flush()) return report(program, "Could not write standard output.", exit_status::failure, out, err);
+  if (!out.flush())
+    return report(program, "Could not write standard output.", exit_status::failure, out, err);
   return status;
 }
 

@@ -17,8 +17,9 @@ inline constexpr int failure = 4;       // anything else: memory, result files, 
 
 // Runs a program's body and returns its exit status. No error escapes: each one is reported
 // on `err` as "<program>: <message>" and gives the status of its kind (`usage_error` 2,
-// `input_error` 3, `resource_error` and everything else 4). A help request prints the usage summary on `out`
-// and gives 0. When writing to `out` failed (a full disk), the run fails with status 4.
+// `input_error` 3, `status_error` its own, `resource_error` and everything else 4). A help request
+// prints the usage summary on `out` and gives 0. When writing to `out` failed (a full disk), the
+// run fails with status 4.
 int run_program(std::string_view program, const std::function<int()>& body, std::ostream& out = std::cout,
                 std::ostream& err = std::cerr);
 

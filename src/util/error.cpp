@@ -24,4 +24,8 @@ input_error::~input_error() = default;
 resource_error::resource_error(const std::string& message) : std::runtime_error(message) {}
 resource_error::~resource_error() = default;
 
+status_error::status_error(int status, const std::string& message)
+    : std::runtime_error(message), status_(status) {}
+status_error::~status_error() = default;
+
 }  // namespace util

@@ -7,7 +7,8 @@
 #include <string_view>
 
 // The errors that end a run, by whose fault: the command line (usage_error), an input file
-// (input_error) or the machine (resource_error). `run_program` gives each kind its exit status.
+// (input_error) or the machine (resource_error). `run_program` gives each kind its exit status;
+// a `status_error` carries its own.
 namespace util {
 
 // A command line or option value that the program cannot use (exit status 2).
@@ -40,6 +41,20 @@ class resource_error : public std::runtime_error {
  public:
   explicit resource_error(const std::string& message);
   ~resource_error() override;
+};
+
+// An error that ends a run with an exit status of its own, for a program whose statuses are not
+// the ones above (the job driver's: 1 incomplete, 2 refused, 3 join failed).
+class status_error : public std::runtime_error {
+ public:
+  status_error(int status, const std::string& message);
+  ~status_error() override;
+
+  // The exit status that the run ends with.
+  int status() const { return status_; }
+
+ private:
+  int status_;
 };
 
 }  // namespace util

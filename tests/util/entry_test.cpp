@@ -67,6 +67,12 @@ TEST(Entry, InputFileErrorsGiveStatus3) {
   EXPECT_EQ(result.err, "fullsim: w1.csv: empty\n");
 }
 
+TEST(Entry, StatusErrorsGiveTheirOwnStatus) {
+  const auto result = run([]() -> int { throw util::status_error(1, "3 of 4 workers have no result"); });
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "fullsim: 3 of 4 workers have no result\n");
+}
+
 TEST(Entry, EverythingElseGivesStatus4) {
   auto result = run([]() -> int { throw util::resource_error("Could not limit memory."); });
   EXPECT_EQ(result.status, 4);
