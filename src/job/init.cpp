@@ -95,6 +95,15 @@ void record_new_job(recorded_job& job) {
   write_job_file(job.dir, job.params);
 }
 
+// Whether the job's workers count with decision diagrams ("-method bdd"), whose counts are integers
+// of any size: a worker may cover more than 2^63 input vectors.
+bool counts_with_diagrams(const parameters& params) {
+  const std::vector<std::string>& options = params.fixed_options;
+  for (std::size_t k = 0; k + 1 < options.size(); ++k)
+    if (options[k] == "-method" && options[k + 1] == "bdd") return true;
+  return false;
+}
+
 }  // namespace
 
 job_run init(const std::vector<std::string>& arguments, const tools& tools, bool driver) {
@@ -112,7 +121,7 @@ void check_split(const recorded_job& job, const tools& tools) {
     refuse(concat(params.workers, " workers need ", bits, " inputs to split on, but ",
                   params.netlist.string(), " has ", inputs, " (at most ", std::uint64_t{1} << inputs,
                   " workers)"));
-  if (!params.sampled && inputs - bits > 63)
+  if (!params.sampled && !counts_with_diagrams(params) && inputs - bits > 63)
     refuse(concat(params.netlist.string(), " has ", inputs,
                   " inputs: a worker covers at most 2^63 input vectors, so at least 2^", inputs - 63,
                   " workers are needed"));

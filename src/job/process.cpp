@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <iostream>
 #include <system_error>
+#include <thread>
 
 #include "job/error.hpp"
 #include "util/string.hpp"
@@ -141,6 +143,20 @@ child_result child::finish() {
     close_if_open(capture_);
   }
   result.status = wait_for(pid_);
+  pid_ = -1;
+  return result;
+}
+
+child_result child::finish_within(double seconds) {
+  close_if_open(input_);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  int status = 0;
+  pid_t ended = 0;
+  while ((ended = waitpid(pid_, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (ended == 0) kill(pid_, SIGKILL);
+  child_result result;
+  result.status = ended > 0 ? shell_status(status) : wait_for(pid_);
   pid_ = -1;
   return result;
 }

@@ -49,6 +49,9 @@ class child {
 
   // Closes the child's standard input, reads the captured output to its end and waits for the child.
   child_result finish();
+  // As `finish`, but a child still running after `seconds` is killed (SIGKILL), for work that cannot
+  // stop itself in time. Only for a child whose output is not captured.
+  child_result finish_within(double seconds);
 
  private:
   pid_t pid_ = -1;
