@@ -30,12 +30,13 @@ struct command {
   std::string_view summary;
 };
 
-constexpr std::array<command, 5> commands{{
+constexpr std::array<command, 6> commands{{
     {"fullsim", "fullsim", "simulate a netlist and count each gate's input combinations"},
     {"join", "join", "sum the workers' count files; each gate's entropies and energy"},
     {"approximate", "approximate", "a quick estimate of the energy, without simulating"},
     {"job", "infoloss-job", "run fullsim as many workers (GNU parallel) and join them"},
     {"report", "report", "an HTML page of where a circuit's energy goes"},
+    {"run", "infoloss-run", "count a netlist by the method that fits, then report: one command"},
 }};
 
 std::string usage() {

@@ -93,7 +93,6 @@ void engine::print_summary() const {
 void engine::apply_limits() {
   counting::limit_memory(config_.memory_limit, out_);
   max_nodes_ = counting::left_in(counting::memory_room_now(config_.memory_limit)).bytes / bytes_per_node;
-  if (config_.node_limit) max_nodes_ = std::min(max_nodes_, *config_.node_limit);
 }
 
 void engine::build_sources() {

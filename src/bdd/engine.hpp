@@ -73,7 +73,7 @@ class engine {
   // Phase "building structures": the variables of the inputs and the run's summary lines.
   void build_structures();
   // Applies "-limit-memory" (`counting::limit_memory`) and sizes the node table to what is left of
-  // the memory, at most `settings::node_limit` nodes.
+  // the memory.
   void apply_limits();
   // Phase "simulation": the diagrams and counts gate by gate, with progress lines, the time checks
   // and the closing summary. Throws `diagrams_too_large` when the diagrams outgrow the memory.

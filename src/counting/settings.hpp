@@ -25,7 +25,7 @@ struct sampling {
   sample_kind kind = sample_kind::independent;  // "-sampling"
 };
 
-// The choices of one counting run, as the command line gives them (all but `node_limit`).
+// The choices of one counting run, as the command line gives them.
 struct settings {
   counting::method method = method::enumerate;  // "-method"
   // "-input-sort" when given; by default the method chooses (`count` says how).
@@ -45,9 +45,6 @@ struct settings {
   bool time_predict = false;                                    // "-predict-time"
   std::optional<std::uint64_t> memory_limit;                    // "-limit-memory", bytes
   std::optional<counting::sampling> sampling;                   // "-samples": a sampled run
-  // Decision diagrams: the most nodes the table may grow to, below what the memory holds (a bound
-  // for an attempt that must leave room for another method).
-  std::optional<std::uint64_t> node_limit;
 };
 
 }  // namespace counting
