@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "counting/memory.hpp"
 #include "job/driver.hpp"
 #include "job/error.hpp"
 #include "job/files.hpp"
@@ -168,7 +167,8 @@ std::string gates_done(const fs::path& dir) {
 }
 
 // Tries the decision diagrams as worker 0 of a job of one, in half of the time left (the rest stays
-// for sampling; without a limit, the exact methods' time) and half of the memory left: fullsim
+// for sampling; without a limit, the exact methods' time), its node table sized to the memory left
+// as fullsim sizes it (an address-space limit would also bind the sanitizers' shadow memory): fullsim
 // stops itself between gates once the time has passed or its predicted time is three times that,
 // and is killed a little later, since one gate's operation cannot be interrupted. Complete, its
 // counts are the worker's result; otherwise the job is discarded. Returns the job, or nothing and
@@ -178,10 +178,8 @@ std::optional<job::job_run> attempt_diagrams(const run::request& asked, const jo
   job::job_run diagrams = start_diagrams(asked, tools);
   const fs::path& dir = diagrams.job.dir;
   const double seconds = time.limited() ? time.left() / 2 : default_exact_seconds;
-  const std::uint64_t memory = counting::left_in(counting::memory_room_now(std::nullopt)).bytes / 2;
   std::vector<std::string> command = job::worker_command(diagrams.job, 0, tools.fullsim);
-  command.insert(command.end(), {"-limit-time", util::string::fromf(seconds, 3), "-predict-time",
-                                 "-limit-memory", std::to_string(memory)});
+  command.insert(command.end(), {"-limit-time", util::string::fromf(seconds, 3), "-predict-time"});
   const double start = util::steady_seconds();
   const int status = job::child(command, {.log = job::worker_file(dir, 0, "log")})
                          .finish_within(seconds + std::max(1.0, attempt_grace * seconds))
