@@ -4,6 +4,7 @@
 //
 // Every command it runs is built by the job library: the Slurm scripts call the subcommands
 // "init", "pending", "worker" and "join" so that a cluster runs exactly what the local driver runs.
+#include <cstdint>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -110,6 +111,8 @@ int drive_job(const arguments& args, const job::tools& tools) {
   return job::run(run, tools);
 }
 
+// Runs the subcommand that the first argument names; any other first argument is the netlist of a
+// job for the local driver.
 int run_subcommand(const arguments& args) {
   const std::string& subcommand = args.front();
   const bool local_driver =

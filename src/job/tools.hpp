@@ -6,7 +6,8 @@
 // The programs that a job runs, and where they are found.
 namespace job {
 
-// The programs of a job.
+// The programs of a job. infoloss-job gives its own_program() as the job program; another program
+// that drives a job gives the path of infoloss-job beside it, as the front command finds its programs.
 struct tools {
   std::filesystem::path fullsim;
   std::filesystem::path join;

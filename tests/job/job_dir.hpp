@@ -17,9 +17,8 @@ class JobDir : public testing::Test {
  protected:
   void SetUp() override {
     const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           (std::string("infoloss-job-") + std::to_string(getpid()) + "-" + test->test_suite_name() + "-" +
-            test->name());
+    dir_ = std::filesystem::temp_directory_path() / (std::string("infoloss-job-") + std::to_string(getpid()) +
+                                                     "-" + test->test_suite_name() + "-" + test->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }

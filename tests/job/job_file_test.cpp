@@ -57,6 +57,8 @@ std::string input_error_of(const std::filesystem::path& file) {
 
 }  // namespace
 
+using JobFiles = JobDir;
+
 // The lines that the job directories of earlier drivers hold, so that they resume unchanged.
 TEST(JobFile, TextKeepsTheRecordedFormat) {
   EXPECT_EQ(job::job_text(exhaustive()),
@@ -65,15 +67,17 @@ TEST(JobFile, TextKeepsTheRecordedFormat) {
   // One round without a target leaves the round out.
   EXPECT_EQ(job::job_text(sampled(3, 3)),
             "netlist\t/data/int2float.v\nchecksum\tdef456\nreplicates\t3\nsampling\tindependent\n"
-            "option\t-samples\noption\t16\noption\t-use-bits\noption\t4\nrun-option\t-print-every\nrun-option\t0\n");
-  EXPECT_NE(job::job_text(sampled(2, 2, "1e-4")).find("replicates\t2\nsampling\tindependent\nround\t2\n"
-                                                      "target-error\t1e-4\noption\t"),
+            "option\t-samples\noption\t16\noption\t-use-bits\noption\t4\nrun-option\t-print-every\nrun-"
+            "option\t0\n");
+  EXPECT_NE(job::job_text(sampled(2, 2, "1e-4"))
+                .find("replicates\t2\nsampling\tindependent\nround\t2\n"
+                      "target-error\t1e-4\noption\t"),
             std::string::npos);
   EXPECT_NE(job::job_text(sampled(6, 2)).find("replicates\t6\nsampling\tindependent\nround\t2\noption\t"),
             std::string::npos);
 }
 
-TEST_F(JobDir, WrittenJobsReadBackAndLeaveNoTemporaryFile) {
+TEST_F(JobFiles, WrittenJobsReadBackAndLeaveNoTemporaryFile) {
   for (const parameters& params : {exhaustive(), sampled(3, 3), sampled(8, 2, "0.0004")}) {
     job::write_job_file(dir_, params);
     expect_same(job::read_job_file(dir_ / "job"), params);
@@ -81,13 +85,14 @@ TEST_F(JobDir, WrittenJobsReadBackAndLeaveNoTemporaryFile) {
     EXPECT_EQ(loaded.dir, dir_);
     expect_same(loaded.params, params);
   }
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()),
+            1);
   const job_failure unwritable = failure_of([&] { job::write_job_file(dir_ / "missing", exhaustive()); });
   EXPECT_EQ(unwritable.status, job::exit_status::refused);
   EXPECT_EQ(unwritable.message, "cannot write " + (dir_ / "missing" / "job").string());
 }
 
-TEST_F(JobDir, OldJobFilesSampleBatchesInOneRound) {
+TEST_F(JobFiles, OldJobFilesSampleBatchesInOneRound) {
   write("job", "netlist\t/data/int2float.v\nchecksum\tdef456\nreplicates\t5\noption\t-samples\noption\t16\n");
   const parameters params = job::read_job_file(dir_ / "job");
   EXPECT_TRUE(params.sampled);
@@ -100,7 +105,7 @@ TEST_F(JobDir, OldJobFilesSampleBatchesInOneRound) {
   EXPECT_EQ(job::read_job_file(dir_ / "job").round, 0u);
 }
 
-TEST_F(JobDir, MalformedJobFilesAreRefused) {
+TEST_F(JobFiles, MalformedJobFilesAreRefused) {
   const std::string file = (dir_ / "job").string();
   EXPECT_EQ(input_error_of(dir_ / "job"),
             file + ": Could not read the job file: is this a job directory of infoloss-job?");
@@ -110,7 +115,8 @@ TEST_F(JobDir, MalformedJobFilesAreRefused) {
   EXPECT_EQ(input_error_of(dir_ / "job"), file + ": unknown line ''");
   for (const char* count : {"0", "-1", "two", "", "3 "}) {
     write("job", std::string("netlist\t/x.v\nreplicates\t") + count + "\n");
-    EXPECT_EQ(input_error_of(dir_ / "job"), file + ": Line 2: The worker count is not a positive number.") << count;
+    EXPECT_EQ(input_error_of(dir_ / "job"), file + ": Line 2: The worker count is not a positive number.")
+        << count;
   }
   write("job", "netlist\t/x.v\nreplicates\t4\nround\t0\n");
   EXPECT_EQ(input_error_of(dir_ / "job"), file + ": Line 3: The round size is not a positive number.");

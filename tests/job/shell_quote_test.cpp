@@ -7,7 +7,8 @@
 
 #include "job/process.hpp"
 
-// bash's own "printf %q" (in a UTF-8 locale) is the reference: a dry run's line must read back as the same words.
+// bash's own "printf %q" (in a UTF-8 locale) is the reference: a dry run's line must read back as the same
+// words.
 TEST(ShellQuote, QuotesAsBashPrintfQ) {
   const std::vector<std::string> words = {"",
                                           "plain-word_1.v",

@@ -11,15 +11,18 @@ namespace {
 
 std::vector<std::string> states(const std::vector<job::pending_worker>& pending) {
   std::vector<std::string> found;
-  for (const job::pending_worker& worker : pending) found.push_back(std::to_string(worker.number) + " " + worker.state);
+  for (const job::pending_worker& worker : pending)
+    found.push_back(std::to_string(worker.number) + " " + worker.state);
   return found;
 }
 
 }  // namespace
 
+using WorkerStates = JobDir;
+
 // Only a status file saying "done" beside a count file makes a complete result: fullsim writes the
 // count file first, and an out-of-time run (exit status 0) leaves a status of its own.
-TEST_F(JobDir, WorkerStatesComeFromTheFilesLeft) {
+TEST_F(WorkerStates, ComeFromTheFilesLeft) {
   write("worker-1.log", "fullsim: killed\n");
   write("worker-2.status", "done\n");
   write("worker-2.csv", "name,gate,combinations\n");
@@ -52,7 +55,7 @@ TEST_F(JobDir, WorkerStatesComeFromTheFilesLeft) {
   EXPECT_EQ(job::pending_workers(dir_, 3).size(), 2u);
 }
 
-TEST_F(JobDir, DescriptionsNameTheFirst20PendingWorkers) {
+TEST_F(WorkerStates, DescriptionsNameTheFirst20PendingWorkers) {
   const std::vector<job::pending_worker> pending = job::pending_workers(dir_, 22);
   const std::string description = job::describe_pending(pending, 22);
   EXPECT_EQ(description.rfind("22 of 22 workers have no complete result: 0 (not run), 1 (not run), ", 0), 0u);
