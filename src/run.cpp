@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,7 +32,6 @@
 #include "util/clock.hpp"
 #include "util/entry.hpp"
 #include "util/error.hpp"
-#include "util/output_file.hpp"
 #include "util/stream.hpp"
 #include "util/string.hpp"
 
