@@ -166,8 +166,6 @@ diagram_node node_of(int root) {
   return {bdd_low(root), bdd_high(root), static_cast<std::uint32_t>(bdd_var(root))};
 }
 
-std::uint32_t variable_of(int root) { return static_cast<std::uint32_t>(bdd_var(root)); }
-
 std::size_t node_table_size() { return static_cast<std::size_t>(bdd_getallocnum()); }
 
 }  // namespace symbolic

@@ -103,8 +103,6 @@ struct diagram_node {
   std::uint32_t var;
 };
 diagram_node node_of(int root);
-// The variable of a root that is not a constant (cheaper than `node_of` when only it is needed).
-std::uint32_t variable_of(int root);
 
 // The number of node slots in the table: every node number is below it.
 std::size_t node_table_size();

@@ -17,31 +17,43 @@ using count_t = boost::multiprecision::mpz_int;  // an exact count of assignment
 // arc that skips levels multiplies by 2 per skipped variable; every node is counted once per walk.
 class model_counter {
  public:
-  explicit model_counter(std::uint32_t variables) : variables_(variables) {}
+  explicit model_counter(std::uint32_t variables) : zero_{0, variables}, one_{1, variables} {}
 
   count_t count(const diagram& f);
 
  private:
-  // The level of a node (the variables' count for the constants).
-  std::uint32_t level_of(int root) const;
+  // A node's count of the assignments of the variables from its level down, and that level (the
+  // variables' count for the constants).
+  struct counted {
+    count_t models;
+    std::uint32_t level = 0;
+  };
+
   // Counts, once per walk, the assignments of the variables from `root`'s level down that satisfy
   // it, and those of every node below it.
   void count_below(int root);
-  // The count of a node counted in this walk.
-  const count_t& value(int root) const;
+  // The count of a node counted in this walk, or of a constant.
+  const counted& value(int root) const;
+  // The count of `child` of a node at `parent_level`, times 2 per level skipped between them: the
+  // child's own count when none is, else its multiple in `scratch`.
+  mpz_srcptr scaled(int child, std::uint32_t parent_level, count_t& scratch) const;
 
-  std::uint32_t variables_;
-  // Per node number: where its count of the current walk is in `counts_`, valid when its stamp is
-  // the walk's. The counts of one walk take the first places of `counts_`, which keep their
+  // Where a node's count of the current walk is in `counts_`, valid when the stamp is the walk's.
+  struct place {
+    std::uint32_t stamp = 0;
+    std::uint32_t index = 0;
+  };
+
+  // Per node number. The counts of one walk take the first places of `counts_`, which keep their
   // storage from walk to walk, so memory follows the largest diagram counted, not the table.
-  std::vector<std::uint32_t> places_;
-  std::vector<std::uint32_t> stamps_;
-  std::vector<count_t> counts_;
+  std::vector<place> places_;
+  std::vector<counted> counts_;
   std::size_t used_ = 0;
   std::uint32_t walk_ = 0;
-  count_t zero_ = 0;
-  count_t one_ = 1;
-  count_t scratch_;  // the low child's share of the node being counted
+  counted zero_;
+  counted one_;
+  count_t scratch_high_;  // the children's shares of the node being counted
+  count_t scratch_low_;
 };
 
 }  // namespace symbolic
