@@ -37,10 +37,10 @@ struct input_orders {
   // The diagrams' initial variable order, top first; the sel inputs in it are skipped.
   std::vector<std::uint32_t> variables;
   // When not empty, the variable order to start again with, once, if the diagrams alive in the
-  // first order outgrow `restart_nodes` nodes (about 20 MiB; the breadth-first order of max.v stays
-  // below it, the one of mem_ctrl.v goes far beyond).
+  // first order outgrow `restart_nodes` nodes (about 5 MiB; the breadth-first order of max.v stays
+  // below a quarter of it, the one of mem_ctrl.v goes far beyond within its first third of gates).
   std::vector<std::uint32_t> fallback{};
-  std::uint64_t restart_nodes = std::uint64_t{1} << 20;
+  std::uint64_t restart_nodes = std::uint64_t{1} << 18;
 };
 
 // Exact counting with decision diagrams: for every gate that is not reversible, how many
