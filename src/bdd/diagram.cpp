@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <csetjmp>
 
 #include "util/string.hpp"
 
@@ -24,9 +25,31 @@ int pending_error = 0;
 bool session_open = false;
 bool library_broken = false;
 
+// Where the operation running now leaves the library when an allocation fails (none outside
+// operations). The library cannot go on after failing to enlarge its node table, which under an
+// address-space limit can happen before the table reaches the size allowed.
+std::jmp_buf* allocation_failed = nullptr;
+
 void record_error(int code) {
   if (pending_error == 0) pending_error = code;
-  if (code == BDD_MEMORY) library_broken = true;
+  if (code != BDD_MEMORY) return;
+  library_broken = true;
+  if (allocation_failed != nullptr) std::longjmp(*allocation_failed, 1);
+}
+
+// Runs one operation of the library and returns its root; a failed allocation inside it leaves
+// the library at once (only its own frames lie between) and throws `diagrams_exhausted`.
+template <class Operation>
+int guarded(Operation operation) {
+  std::jmp_buf exit;
+  if (setjmp(exit) != 0) {
+    allocation_failed = nullptr;
+    throw diagrams_exhausted(bdd_errstring(BDD_MEMORY));
+  }
+  allocation_failed = &exit;
+  const int root = operation();
+  allocation_failed = nullptr;
+  return root;
 }
 
 void check_library() {
@@ -138,17 +161,17 @@ diagram diagram::variable(std::uint32_t var) { return adopt(bdd_ithvar(static_ca
 
 diagram conjunction(const diagram& f, const diagram& g) {
   check_library();
-  return diagram::adopt(bdd_apply(f.root_, g.root_, bddop_and));
+  return diagram::adopt(guarded([&] { return bdd_apply(f.root_, g.root_, bddop_and); }));
 }
 
 diagram negation(const diagram& f) {
   check_library();
-  return diagram::adopt(bdd_not(f.root_));
+  return diagram::adopt(guarded([&] { return bdd_not(f.root_); }));
 }
 
 diagram choice(const diagram& f, const diagram& g, const diagram& h) {
   check_library();
-  return diagram::adopt(bdd_ite(f.root_, g.root_, h.root_));
+  return diagram::adopt(guarded([&] { return bdd_ite(f.root_, g.root_, h.root_); }));
 }
 
 diagram combination(const diagram& f, const diagram& g, unsigned truth_table) {
@@ -159,7 +182,7 @@ diagram combination(const diagram& f, const diagram& g, unsigned truth_table) {
   const int op = operators.at(truth_table);
   if (op < 0) throw std::invalid_argument("The function does not depend on both of its inputs.");
   check_library();
-  return diagram::adopt(bdd_apply(f.root_, g.root_, op));
+  return diagram::adopt(guarded([&] { return bdd_apply(f.root_, g.root_, op); }));
 }
 
 diagram_node node_of(int root) {
