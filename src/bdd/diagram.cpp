@@ -81,7 +81,10 @@ std::uint64_t nodes_kept = 0;
 void note_collection(int before, bddGbcStat* stat) {
   if (before == 0) nodes_kept = static_cast<std::uint64_t>(stat->nodes - stat->freenodes);
 }
-constexpr int cache_ratio = 2;  // table nodes per operation-cache entry
+// Table nodes per operation-cache entry. Smaller caches miss the processor's caches less often and
+// are quicker to empty at each garbage collection: 4 counts mem_ctrl.v, max.v and voter.v
+// 5-25 % faster than 2, and 8 slower again.
+constexpr int cache_ratio = 4;
 
 }  // namespace
 
